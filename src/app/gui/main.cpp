@@ -1,0 +1,2 @@
+// Placeholder: the window is being built.
+int main() { return 0; }

@@ -1,0 +1,2 @@
+// Placeholder: the headless front is being built.
+int main() { return 0; }

@@ -1,0 +1,23 @@
+#pragma once
+// The three simulator netlists of a completed calculation.
+
+#include "app/clipboard.h"
+#include "app/stage_context.h"
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace korvan::netlist {
+
+// "GPLA_files", "ARD_files", "SPICE_files" under basePath; failures ignored.
+void createNetlistFolders(const std::filesystem::path& basePath);
+
+// Runs the writer of the selected type (Cohn, QER, else Chebyshev/Butterworth)
+// and returns the paths written, in order. A file that cannot be created
+// throws FileError("Cannot create file <full path>") after the files before
+// it were written.
+std::vector<std::filesystem::path> exportNetlists(StageContext& ctx, Clipboard& clipboard,
+                                                  const std::filesystem::path& basePath);
+
+} // namespace korvan::netlist

@@ -1,0 +1,18 @@
+#pragma once
+// Figures derived from the sweep: insertion loss, bandwidths, ultimate
+// attenuation.
+
+#include "app/stage_context.h"
+
+namespace korvan::response {
+
+// ILmin and Label91; the last step of every sweep.
+void insertionLoss(StageContext& ctx);
+
+// Label21..Label26 (6..100 dB); runs once per calculation.
+void findBandwidths(StageContext& ctx);
+
+// UltAttn, UltAttnLineY, Label84..Label86 and their colour.
+void ultimateAttenuation(StageContext& ctx);
+
+} // namespace korvan::response
