@@ -7,13 +7,13 @@
 namespace korvan {
 
 class Clipboard {
-public:
+  public:
     virtual ~Clipboard() = default;
     virtual void setText(const std::string& text) = 0;
 };
 
 class RecordingClipboard : public Clipboard {
-public:
+  public:
     void setText(const std::string& text) override {
         text_ = text;
         ++writes_;
@@ -21,7 +21,7 @@ public:
     const std::string& text() const { return text_; }
     int writes() const { return writes_; }
 
-private:
+  private:
     std::string text_;
     int writes_ = 0;
 };

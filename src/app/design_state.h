@@ -37,7 +37,7 @@ struct PlotColours {
 };
 
 inline constexpr int kMaxPoles = 14;
-inline constexpr int kArraySize = 15;    // element arrays are indexed 1..15
+inline constexpr int kArraySize = 15;     // element arrays are indexed 1..15
 inline constexpr int kSweepSamples = 501; // samples 0..500 across the span
 
 struct DesignState {

@@ -31,7 +31,7 @@ struct FocusRequest {
 };
 
 class FormModel {
-public:
+  public:
     // The control of that name; created empty on first use.
     ControlState& at(std::string_view name);
     const ControlState* find(std::string_view name) const;
@@ -61,7 +61,7 @@ public:
     // Bumped by every change, so a view can tell whether to copy again.
     unsigned long revision() const { return revision_; }
 
-private:
+  private:
     std::map<std::string, ControlState, std::less<>> controls_;
     std::vector<FocusRequest> focus_;
     unsigned long revision_ = 0;

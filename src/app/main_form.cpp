@@ -22,9 +22,12 @@ constexpr const char* kSaveQuestion = "      Do you wish to save the current set
 
 const char* radioButtonName(FilterType type) {
     switch (type) {
-    case FilterType::Cohn: return "RadioButton2";
-    case FilterType::Qer: return "RadioButton3";
-    case FilterType::ChebyshevButterworth: break;
+    case FilterType::Cohn:
+        return "RadioButton2";
+    case FilterType::Qer:
+        return "RadioButton3";
+    case FilterType::ChebyshevButterworth:
+        break;
     }
     return "RadioButton1";
 }
@@ -79,7 +82,9 @@ void MainForm::setDesignDefaults() {
     caption_ = kWindowCaption;
 }
 
-StageContext MainForm::context() { return StageContext{state_, form_, messages_, separator_}; }
+StageContext MainForm::context() {
+    return StageContext{state_, form_, messages_, separator_};
+}
 
 FilterType MainForm::filterType() const {
     if (state_.IsCohn) return FilterType::Cohn;
@@ -185,8 +190,12 @@ bool MainForm::closeRequested() {
             saveSettings();
             close = true;
             break;
-        case MsgAnswer::No: close = true; break;
-        default: close = false; break;
+        case MsgAnswer::No:
+            close = true;
+            break;
+        default:
+            close = false;
+            break;
         }
     });
     return close;
@@ -245,7 +254,9 @@ void MainForm::getInputs() {
                         MsgIcon::Exclamation, MsgAnswer::Ok});
         s.StopCalc = true;
     };
-    const auto read = [&](int field) { return numeric::parseNumber(f.text(FormModel::edit(field)), sep); };
+    const auto read = [&](int field) {
+        return numeric::parseNumber(f.text(FormModel::edit(field)), sep);
+    };
     auto v = read(1);
     if (!v) return fail();
     m = *v;
@@ -266,8 +277,8 @@ void MainForm::getInputs() {
 
     // 3. Zero check.
     if (fp::checked(static_cast<long double>(s.fs) * s.B3db * m) == 0) {
-        messages_.show({"Error", "Input value(s) must be > 0 ", MsgButtons::Ok, MsgIcon::Exclamation,
-                        MsgAnswer::Ok});
+        messages_.show({"Error", "Input value(s) must be > 0 ", MsgButtons::Ok,
+                        MsgIcon::Exclamation, MsgAnswer::Ok});
         f.requestFocus(FocusMove::Previous);
         s.StopCalc = true;
         return;
@@ -365,8 +376,12 @@ void MainForm::showInfo(const std::string& text) {
 }
 
 bool MainForm::getSettings() {
+    return loadSettingsFrom(basePath_ / kSettingsFileName);
+}
+
+bool MainForm::loadSettingsFrom(const std::filesystem::path& file) {
     // Ten lines; reading stops at the first one that cannot be used.
-    const auto lines = readTextLines(basePath_ / kSettingsFileName, 10);
+    const auto lines = readTextLines(file, 10);
     if (!lines) {
         showInfo(kNoConfigText);
         return false;
@@ -402,7 +417,8 @@ bool MainForm::getSettings() {
         form_.setText("Panel2", index == 0 ? " mH" : " fF");
         form_.requestFocus(FocusMove::Next);
     }
-    for (int i = 1; i <= 8; ++i) form_.setText(FormModel::edit(i), line(static_cast<std::size_t>(i + 1)));
+    for (int i = 1; i <= 8; ++i)
+        form_.setText(FormModel::edit(i), line(static_cast<std::size_t>(i + 1)));
     return true;
 }
 

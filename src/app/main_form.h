@@ -24,7 +24,7 @@ inline constexpr const char* kWindowCaption =
 enum class FilterType { ChebyshevButterworth = 1, Cohn = 2, Qer = 3 };
 
 class MainForm {
-public:
+  public:
     MainForm(MessageSink& messages, Clipboard& clipboard, std::filesystem::path basePath,
              char decimalSeparator);
 
@@ -42,12 +42,12 @@ public:
     // Start-up: folders, QER tables, a first calculation with the defaults,
     // then showWindow(), the settings file and a press of "Calculate".
     void startUp(const std::function<void()>& showWindow = {});
-    void calculateClicked();                           // SpeedButton1Click
-    void editReturnPressed();                          // Enter in a main-window field
-    void lmCmClicked(int item);                        // RadioGroup1 selection
-    void filterTypeClicked(FilterType type);           // RadioButton1..3
+    void calculateClicked();                          // SpeedButton1Click
+    void editReturnPressed();                         // Enter in a main-window field
+    void lmCmClicked(int item);                       // RadioGroup1 selection
+    void filterTypeClicked(FilterType type);          // RadioButton1..3
     void traceCheckBoxClicked(int checkBox, bool on); // CheckBox1 (S11), CheckBox2 (VSWR)
-    void scaleButtonClicked();                         // SpeedButton3
+    void scaleButtonClicked();                        // SpeedButton3
     // A repaint re-runs the sweep and the ultimate attenuation; a fault is
     // reported at most once per calculation so the plot stays usable.
     void repaint();
@@ -60,6 +60,8 @@ public:
     void setClrs();
     void radioGroup2Click();
     bool getSettings();
+    // The same ten-line format from any file (the headless front's --config).
+    bool loadSettingsFrom(const std::filesystem::path& file);
     void saveSettings();
     void showInfo(const std::string& text);
 
@@ -71,7 +73,7 @@ public:
     // Netlist export after a calculation can be switched off (the CLI's default).
     void setExportEnabled(bool on) { exportEnabled_ = on; }
 
-private:
+  private:
     StageContext context();
     void speedButton1Click();
     void runHandler(const std::function<void()>& handler);

@@ -14,10 +14,14 @@ MsgAnswer ScriptedMessages::show(const Message& message) {
 
 const char* toString(MsgAnswer answer) {
     switch (answer) {
-    case MsgAnswer::Ok: return "OK";
-    case MsgAnswer::Yes: return "Yes";
-    case MsgAnswer::No: return "No";
-    case MsgAnswer::Cancel: return "Cancel";
+    case MsgAnswer::Ok:
+        return "OK";
+    case MsgAnswer::Yes:
+        return "Yes";
+    case MsgAnswer::No:
+        return "No";
+    case MsgAnswer::Cancel:
+        return "Cancel";
     }
     return "?";
 }

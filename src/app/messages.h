@@ -22,7 +22,7 @@ struct Message {
 };
 
 class MessageSink {
-public:
+  public:
     virtual ~MessageSink() = default;
     virtual MsgAnswer show(const Message& message) = 0;
 };
@@ -30,7 +30,7 @@ public:
 // Records every box in order and answers from a script; with the script
 // used up it answers with the box's default button.
 class ScriptedMessages : public MessageSink {
-public:
+  public:
     struct Shown {
         Message message;
         MsgAnswer answer;
@@ -41,7 +41,7 @@ public:
     const std::vector<Shown>& shown() const { return shown_; }
     void clear() { shown_.clear(); }
 
-private:
+  private:
     std::deque<MsgAnswer> answers_;
     std::vector<Shown> shown_;
 };

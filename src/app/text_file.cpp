@@ -21,12 +21,16 @@ std::string ioErrorText(int error) {
     case EISDIR:
     case EROFS:
     case EBUSY:
-    case ETXTBSY: return "File access denied";
+    case ETXTBSY:
+        return "File access denied";
     case ENOENT:
-    case ENOTDIR: return "Path not found";
+    case ENOTDIR:
+        return "Path not found";
     case ENOSPC:
-    case EDQUOT: return "Disk full";
-    default: return std::strerror(error);
+    case EDQUOT:
+        return "Disk full";
+    default:
+        return std::strerror(error);
     }
 }
 

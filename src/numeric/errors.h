@@ -8,26 +8,26 @@
 namespace korvan {
 
 class CalcError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // Text that is not a number where a number must be read.
 class ConversionError : public CalcError {
-public:
+  public:
     explicit ConversionError(const std::string& text)
         : CalcError("'" + text + "' is not a valid floating point value") {}
 };
 
 // Invalid operation, division by zero or overflow, with the runtime's wording.
 class FloatingPointError : public CalcError {
-public:
+  public:
     using CalcError::CalcError;
 };
 
 // A file that could not be created or written.
 class FileError : public CalcError {
-public:
+  public:
     using CalcError::CalcError;
 };
 

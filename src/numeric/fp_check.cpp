@@ -7,7 +7,9 @@
 
 namespace korvan::fp {
 
-void clearFlags() { std::feclearexcept(FE_ALL_EXCEPT); }
+void clearFlags() {
+    std::feclearexcept(FE_ALL_EXCEPT);
+}
 
 void check() {
     const int raised = std::fetestexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW);

@@ -78,7 +78,9 @@ std::string scientific(const Decimal& d, char separator) {
     return out;
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 } // namespace
 
@@ -95,7 +97,8 @@ std::string formatFixed(long double value, int precision, int decimals, char sep
         out += '0';
     } else {
         for (int i = 0; i < d.exponent; ++i)
-            out += i < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(i)] : '0';
+            out +=
+                i < static_cast<int>(d.digits.size()) ? d.digits[static_cast<std::size_t>(i)] : '0';
     }
     if (decimals > 0) {
         out += separator;
@@ -187,15 +190,15 @@ std::optional<long double> parseNumber(std::string_view text, char separator) {
     // value = 0.mantissa x 10^decimalExponent
     const long long decimalExponent =
         static_cast<long long>(mantissa.size()) - pointShift + exponent;
-    if (decimalExponent > 5000) return std::nullopt;  // beyond the extended range
+    if (decimalExponent > 5000) return std::nullopt; // beyond the extended range
     if (decimalExponent < -5000) return negative ? -0.0L : 0.0L;
 
     const std::string canonical = "0." + mantissa + "e" + std::to_string(decimalExponent);
     std::fexcept_t saved;
     std::fegetexceptflag(&saved, FE_ALL_EXCEPT);
     long double value = 0;
-    const auto res = std::from_chars(canonical.data(), canonical.data() + canonical.size(),
-                                     value, std::chars_format::general);
+    const auto res = std::from_chars(canonical.data(), canonical.data() + canonical.size(), value,
+                                     std::chars_format::general);
     std::fesetexceptflag(&saved, FE_ALL_EXCEPT);
     if (res.ec == std::errc::result_out_of_range) {
         if (decimalExponent > 0) return std::nullopt;

@@ -28,20 +28,20 @@ TEST(number_text_test, fixed_format_rounds_half_away_from_zero) {
     const FixedCase cases[] = {
         {4998.0L, 12, 3, "4998.000"},
         {16.355213L, 12, 5, "16.35521"},
-        {820.45L, 6, 1, "820.5"},       // a tie in the decimal value goes up
-        {-820.45L, 6, 1, "-820.5"},     // and away from zero when negative
+        {820.45L, 6, 1, "820.5"},   // a tie in the decimal value goes up
+        {-820.45L, 6, 1, "-820.5"}, // and away from zero when negative
         {0.125L, 12, 2, "0.13"},
         {2.5L, 10, 0, "3"},
         {-2.5L, 10, 0, "-3"},
         {97350.43L, 10, 0, "97350"},
         {0.0004L, 12, 3, "0.000"},
-        {-0.0004L, 12, 3, "0.000"},     // no "-0.000"
+        {-0.0004L, 12, 3, "0.000"}, // no "-0.000"
         {0.0006L, 12, 3, "0.001"},
-        {9.9996L, 12, 3, "10.000"},     // the carry adds an integer digit
+        {9.9996L, 12, 3, "10.000"}, // the carry adds an integer digit
         {3.0L, 15, 0, "3"},
         {27.8449L, 8, 1, "27.8"},
         {1234.56L, 6, 1, "1234.6"},
-        {123456.7L, 6, 1, "123457.0"},  // precision limits the digits, D pads
+        {123456.7L, 6, 1, "123457.0"}, // precision limits the digits, D pads
         {5000.1475L, 12, 3, "5000.148"},
         {0L, 12, 2, "0.00"},
     };
@@ -105,33 +105,21 @@ struct ParseCase {
 
 TEST(number_text_test, conversion_accepts_the_number_grammar_only) {
     const ParseCase cases[] = {
-        {"62", true, 62},
-        {"  4998  ", true, 4998},
-        {"3.5", true, 3.5L},
-        {"-3.5", true, -3.5L},
-        {"+7", true, 7},
-        {".", true, 0},         // a lone separator reads as 0
-        {"-.", true, 0},
-        {".5", true, 0.5L},
-        {"5.", true, 5},
-        {"1e3", true, 1000},
-        {"1E-3", true, 0.001L},
-        {"2e", true, 2},        // an exponent without digits is 0
-        {"2e+", true, 2},
-        {"1e999", true, 1e999L}, // inside the extended range
-        {"1e-99999", true, 0},   // underflow reads as 0
-        {"", false, 0},
-        {"   ", false, 0},
-        {"-", false, 0},
-        {"e5", false, 0},
-        {"3,5", false, 0},      // the other separator
-        {"1.000.000", false, 0},
-        {"12 kHz", false, 0},
-        {"nan", false, 0},
-        {"inf", false, 0},
-        {"1e99999", false, 0},  // beyond the extended range
-        {"\t5", false, 0},
-        {"0x10", false, 0},
+        {"62", true, 62},        {"  4998  ", true, 4998},
+        {"3.5", true, 3.5L},     {"-3.5", true, -3.5L},
+        {"+7", true, 7},         {".", true, 0}, // a lone separator reads as 0
+        {"-.", true, 0},         {".5", true, 0.5L},
+        {"5.", true, 5},         {"1e3", true, 1000},
+        {"1E-3", true, 0.001L},  {"2e", true, 2},         // an exponent without digits is 0
+        {"2e+", true, 2},        {"1e999", true, 1e999L}, // inside the extended range
+        {"1e-99999", true, 0},                            // underflow reads as 0
+        {"", false, 0},          {"   ", false, 0},
+        {"-", false, 0},         {"e5", false, 0},
+        {"3,5", false, 0}, // the other separator
+        {"1.000.000", false, 0}, {"12 kHz", false, 0},
+        {"nan", false, 0},       {"inf", false, 0},
+        {"1e99999", false, 0}, // beyond the extended range
+        {"\t5", false, 0},       {"0x10", false, 0},
     };
     for (const auto& c : cases) {
         const auto v = parseNumber(c.text, '.');
@@ -166,8 +154,8 @@ TEST(number_text_test, integer_conversion) {
     EXPECT_EQ(parseInteger("-1"), -1);
     EXPECT_EQ(parseInteger("2147483647"), 2147483647);
     EXPECT_EQ(parseInteger("-2147483648"), -2147483647 - 1);
-    for (const char* bad : {"", " ", "8.0", "8,0", "2147483648", "99999999999999999999", "1e1",
-                            "8 ", "+", "x"})
+    for (const char* bad :
+         {"", " ", "8.0", "8,0", "2147483648", "99999999999999999999", "1e1", "8 ", "+", "x"})
         EXPECT_FALSE(parseInteger(bad).has_value()) << '"' << bad << '"';
 }
 

@@ -10,7 +10,8 @@ using korvan::widgets::filterKeystroke;
 using korvan::widgets::KeyAction;
 
 // Types the keys into a text the way a field would, with the caret at the end.
-std::string typeInto(std::string text, const std::u32string& keys, char sep, int* enters = nullptr) {
+std::string typeInto(std::string text, const std::u32string& keys, char sep,
+                     int* enters = nullptr) {
     for (char32_t key : keys) {
         const auto d = filterKeystroke(key, text, sep);
         switch (d.action) {
@@ -21,11 +22,14 @@ std::string typeInto(std::string text, const std::u32string& keys, char sep, int
                 text += static_cast<char>(key);
             }
             break;
-        case KeyAction::Replace: text += d.character; break;
+        case KeyAction::Replace:
+            text += d.character;
+            break;
         case KeyAction::Enter:
             if (enters) ++*enters;
             break;
-        case KeyAction::Drop: break;
+        case KeyAction::Drop:
+            break;
         }
     }
     return text;
@@ -39,14 +43,16 @@ TEST(keystroke_filter_test, typing_sequences) {
     } cases[] = {
         {U"3,5", '.', "3.5"},
         {U"3.5", ',', "3,5"},
-        {U".,", '.', "."},      // one separator only
+        {U".,", '.', "."}, // one separator only
         {U"1:2", '.', "1.2"},
         {U"1;2", ',', "1,2"},
         {U"-12e3+ ", '.', "123"}, // sign, exponent, blank dropped
         {U"12\b4", '.', "14"},
         {U"abcXYZ", '.', ""},
         {U"4\u00e9\u20ac", '.', "4"}, // non-ASCII dropped
-        {U"\t\x1b" U"5", '.', "5"},
+        {U"\t\x1b"
+         U"5",
+         '.', "5"},
     };
     for (const auto& c : cases) EXPECT_EQ(typeInto("", c.keys, c.sep), c.result);
 }
