@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that KORVAN needs to build, run and test.
+# Runs as root on Debian 12; does nothing when everything is already there.
+set -euo pipefail
+
+packages=(
+    build-essential cmake ninja-build pkg-config
+    qt6-base-dev
+    libgtest-dev libgmock-dev googletest libbenchmark-dev
+    nlohmann-json3-dev libcli11-dev
+    fonts-dejavu-core
+    ngspice
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    SUDO=""
+    [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
