@@ -5,12 +5,25 @@
 
 namespace korvan::response {
 
+// Sample k of the sweep lies at fStart + k*fStep (Hz).
+struct SweepGrid {
+    double fStart = 0;
+    double fStep = 0;
+};
+SweepGrid sweepGrid(const DesignState& state);
+
+// Rm from the text of AEdit8 (throws ConversionError for a text that is not
+// a number).
+long double crystalLoss(const StageContext& ctx);
+
 // One analysis at state.fEval: Zx, chain reduction, S11dB, VSWR, S21dB.
 // The crystal loss Rm is passed in (the text of AEdit8 converted).
+// Floating-point faults are left in the status flags for the caller's check.
 void calcCLadder(DesignState& state, long double rm);
 
 // The 501-sample sweep, Label90 (Qu) and the insertion loss (ILmin, Label91).
-// An empty AEdit8 is replaced by "0" first.
+// An empty AEdit8 is replaced by "0" first. A fault raises FloatingPointError
+// and leaves the arrays of the previous sweep untouched.
 void generateResponseArrays(StageContext& ctx);
 
 } // namespace korvan::response

@@ -1,0 +1,20 @@
+#include "response/complex_ops.h"
+
+namespace korvan::response {
+
+void xtalZ(DesignState& state, Ext rm) {
+    const Ext omega = state.omega;
+    const Ext x = omega * state.Lm - 1.0L / (omega * state.Cm);
+    Ext ymRe, ymIm;
+    invtK(rm, x, ymRe, ymIm);
+    Ext yRe, yIm;
+    addK(ymRe, ymIm, 0, omega * state.Cp, yRe, yIm);
+    Ext zRe, zIm;
+    invtK(yRe, yIm, zRe, zIm);
+    state.ZxRe = static_cast<double>(zRe);
+    state.ZxIm = static_cast<double>(zIm);
+    state.ZxHalfRe = static_cast<double>(0.5L * zRe);
+    state.ZxHalfIm = static_cast<double>(0.5L * zIm);
+}
+
+} // namespace korvan::response

@@ -1,0 +1,48 @@
+#pragma once
+// Complex arithmetic of the ladder analysis on pairs of extended reals, and
+// the impedance of one crystal. Operands are passed as separate parts and
+// results come back through two output arguments; the caller decides where a
+// result is rounded to double, which is what fixes the last printed digit.
+
+#include "app/design_state.h"
+
+#include <cmath>
+
+namespace korvan::response {
+
+using Ext = long double;
+
+// Magnitude, and the principal arctangent of im/re (no quadrant correction).
+// With re exactly 0 the angle is left as it was.
+inline void transR_P(Ext re, Ext im, Ext& magnitude, Ext& angle) {
+    magnitude = std::sqrt(re * re + im * im);
+    if (re != 0) angle = std::atan(im / re);
+}
+
+inline void addK(Ext aRe, Ext aIm, Ext bRe, Ext bIm, Ext& re, Ext& im) {
+    re = aRe + bRe;
+    im = aIm + bIm;
+}
+
+inline void multK(Ext aRe, Ext aIm, Ext bRe, Ext bIm, Ext& re, Ext& im) {
+    const Ext r = aRe * bRe - aIm * bIm;
+    const Ext i = aRe * bIm + aIm * bRe;
+    re = r;
+    im = i;
+}
+
+// 1/(re + j im). A zero operand is not guarded: it raises the division fault
+// (or an invalid operation for 0/0) that the caller's fp::check reports.
+inline void invtK(Ext re, Ext im, Ext& outRe, Ext& outIm) {
+    const Ext d = re * re + im * im;
+    const Ext r = re / d;
+    const Ext i = -im / d;
+    outRe = r;
+    outIm = i;
+}
+
+// The crystal (Rm, Lm, Cm in series, shunted by Cp) at state.omega: writes
+// ZxRe/ZxIm and the half impedance of two crystals in parallel.
+void xtalZ(DesignState& state, Ext rm);
+
+} // namespace korvan::response
