@@ -1,2 +1,48 @@
-// Placeholder: the headless front is being built.
-int main() { return 0; }
+// korvan-cli: the headless front. The options are typed into the main form's
+// fields, the form runs the calculation the window runs, and the result is
+// printed as a report or as JSON.
+
+#include "app/clipboard.h"
+#include "app/main_form.h"
+#include "cli/cli_options.h"
+#include "cli/headless_design.h"
+#include "cli/json_report.h"
+#include "cli/stream_messages.h"
+#include "cli/text_report.h"
+
+#include <filesystem>
+#include <iostream>
+#include <variant>
+
+int main(int argc, char** argv) {
+    using namespace korvan;
+    const auto parsed = cli::parseOptions(argc, argv, std::cout, std::cerr);
+    if (const int* code = std::get_if<int>(&parsed)) return *code;
+    const auto& options = std::get<cli::CliOptions>(parsed);
+
+    std::error_code ec;
+    const auto workingFolder = std::filesystem::current_path(ec);
+    if (ec) {
+        std::cerr << "korvan-cli: the working folder cannot be read: " << ec.message() << '\n';
+        return cli::kExitUsage;
+    }
+
+    cli::StreamMessages messages(std::cerr, options.yes);
+    RecordingClipboard clipboard; // the ARD text has no clipboard to go to
+    MainForm form(messages, clipboard, workingFolder, options.separator);
+    const int code = cli::runDesign(form, messages, options);
+    if (code == cli::kExitUsage) return code;
+
+    if (options.json)
+        std::cout << cli::designJson(form, messages, options.sweep)
+                         .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+                  << '\n';
+    else
+        cli::writeTextReport(std::cout, form, options.sweep);
+    std::cout.flush();
+    if (!std::cout) {
+        std::cerr << "korvan-cli: the output could not be written\n";
+        return cli::kExitFault;
+    }
+    return code;
+}

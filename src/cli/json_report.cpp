@@ -1,0 +1,166 @@
+#include "cli/json_report.h"
+
+#include "numeric/number_text.h"
+#include "response/sweep.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+namespace korvan::cli {
+
+namespace {
+
+using json = nlohmann::ordered_json;
+
+std::vector<std::string> labelRange(std::initializer_list<std::pair<int, int>> ranges) {
+    std::vector<std::string> names;
+    for (const auto& [first, last] : ranges)
+        for (int i = first; i <= last; ++i) names.push_back(FormModel::label(i));
+    return names;
+}
+
+// The bandwidth labels in the order of their levels.
+constexpr std::pair<const char*, int> kBandwidthLabels[] = {{"6", 21},  {"20", 22}, {"40", 23},
+                                                            {"60", 24}, {"80", 25}, {"100", 26}};
+
+constexpr int kFirstOffsetLabel = 46;
+constexpr int kLastOffsetLabel = 51;
+
+// Elements 1..count of an element array (index 0 is unused).
+template <typename T, std::size_t N> json elements(const std::array<T, N>& values, int count) {
+    json out = json::array();
+    count = std::clamp(count, 0, static_cast<int>(N) - 1);
+    for (int i = 1; i <= count; ++i) out.push_back(static_cast<double>(values[i]));
+    return out;
+}
+
+template <typename T, std::size_t N> json samples(const std::array<T, N>& values) {
+    json out = json::array();
+    for (const auto v : values) out.push_back(static_cast<double>(v));
+    return out;
+}
+
+json stateJson(const MainForm& form) {
+    const auto& s = form.state();
+    const auto& f = form.form();
+    const char sep = form.separator();
+    const int n = s.Poles;
+
+    json offsets = json::array();
+    if (!s.IsCohn && !s.IsQER) {
+        for (int i = kFirstOffsetLabel; i <= kLastOffsetLabel; ++i)
+            if (const auto v = displayedNumber(f.text(FormModel::label(i)), sep))
+                offsets.push_back(static_cast<double>(*v));
+    }
+
+    json bandwidths = json::object();
+    for (const auto& [level, label] : kBandwidthLabels) {
+        // Shown in kHz with three decimals: whole Hz.
+        const auto v = displayedNumber(f.text(FormModel::label(label)), sep);
+        bandwidths[level] = v ? json(static_cast<double>(std::round(*v * 1000))) : json(nullptr);
+    }
+
+    return json{
+        {"fs", s.fs},
+        {"Cp", s.Cp},
+        {"PBripple", s.PBripple},
+        {"B3db", static_cast<double>(s.B3db)},
+        {"Poles", n},
+        {"Span", static_cast<double>(s.Span)},
+        {"IsCohn", s.IsCohn},
+        {"IsQER", s.IsQER},
+        {"Lm", s.Lm},
+        {"Cm", s.Cm},
+        {"fp", s.fp},
+        {"q1inv", s.q1inv},
+        {"k", elements(s.k, n - 1)},
+        {"Bmax", static_cast<double>(s.Bmax)},
+        {"fm", s.fm},
+        {"xNorm", s.xNorm},
+        {"Zterm", static_cast<double>(s.Zterm)},
+        {"fMesh", static_cast<double>(s.fMesh)},
+        {"Ck", elements(s.Ck, n - 1)},
+        {"Cs", elements(s.Cs, n)},
+        {"ILmin", s.ILmin},
+        {"UltAttn", static_cast<double>(s.UltAttn)},
+        {"StopCalc", s.StopCalc},
+        {"Qu", s.Qu},
+        {"offsets", offsets},
+        {"bandwidths", bandwidths},
+    };
+}
+
+json sweepJson(const DesignState& s) {
+    return json{{"f", sweepFrequencies(s)},
+                {"S21", samples(s.RespS21)},
+                {"S11", samples(s.RespS11)},
+                {"VSWR", samples(s.RespVSWR)}};
+}
+
+} // namespace
+
+const std::vector<std::string>& calculatedLabels() {
+    static const std::vector<std::string> names =
+        labelRange({{7, 10}, {15, 16}, {19, 26}, {33, 51}, {78, 82}, {84, 87}, {90, 91}});
+    return names;
+}
+
+const std::vector<std::string>& colouredLabels() {
+    static const std::vector<std::string> names = labelRange({{20, 20}, {33, 51}, {84, 86}});
+    return names;
+}
+
+std::vector<double> sweepFrequencies(const DesignState& state) {
+    const auto grid = response::sweepGrid(state);
+    std::vector<double> f;
+    f.reserve(kSweepSamples);
+    double fEval = grid.fStart;
+    for (int k = 0; k < kSweepSamples; ++k) {
+        f.push_back(fEval);
+        fEval = fEval + grid.fStep;
+    }
+    return f;
+}
+
+std::string colourText(Rgb colour) {
+    char text[8];
+    std::snprintf(text, sizeof text, "#%02x%02x%02x", colour.r, colour.g, colour.b);
+    return text;
+}
+
+std::optional<long double> displayedNumber(const std::string& text, char separator) {
+    return numeric::parseNumber(text, separator);
+}
+
+nlohmann::ordered_json designJson(const MainForm& form, const StreamMessages& messages,
+                                  bool withSweep) {
+    const auto& model = form.form();
+
+    json fields = json::object();
+    for (int i = 1; i <= 8; ++i) fields[FormModel::edit(i)] = model.text(FormModel::edit(i));
+
+    json labels = json::object();
+    for (const auto& name : calculatedLabels()) labels[name] = model.text(name);
+
+    json colours = json::object();
+    for (const auto& name : colouredLabels())
+        if (const auto* control = model.find(name); control && control->fontColor)
+            colours[name] = colourText(*control->fontColor);
+
+    json shown = json::array();
+    for (const auto& box : messages.shown())
+        shown.push_back({{"title", box.message.title},
+                         {"text", withLineBreaks(box.message.text)},
+                         {"answer", toString(box.answer)}});
+
+    json exported = json::array();
+    for (const auto& path : form.exportedFiles()) exported.push_back(path.string());
+
+    json out = {{"fields", fields},         {"labels", labels},  {"colors", colours},
+                {"state", stateJson(form)}, {"messages", shown}, {"exported", exported}};
+    if (withSweep) out["sweep"] = sweepJson(form.state());
+    return out;
+}
+
+} // namespace korvan::cli

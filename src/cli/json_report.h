@@ -1,0 +1,35 @@
+#pragma once
+// The design as one JSON object: the fields, the labels and their colours as
+// the window shows them, the numbers of the design state, the message boxes
+// and the files written. Numbers round-trip (shortest exact decimal).
+
+#include "app/main_form.h"
+#include "cli/stream_messages.h"
+
+#include <nlohmann/json.hpp>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace korvan::cli {
+
+// The main-window labels a calculation writes, in the window's numbering.
+const std::vector<std::string>& calculatedLabels();
+// Those of them whose font colour the calculation sets.
+const std::vector<std::string>& colouredLabels();
+
+// "#rrggbb".
+std::string colourText(Rgb colour);
+
+// A displayed number ("850  ", "3.456   ") read back; nullopt for "----   ".
+std::optional<long double> displayedNumber(const std::string& text, char separator);
+
+// The frequencies of the 501 sweep samples [Hz], accumulated as the sweep
+// steps through them.
+std::vector<double> sweepFrequencies(const DesignState& state);
+
+nlohmann::ordered_json designJson(const MainForm& form, const StreamMessages& messages,
+                                  bool withSweep);
+
+} // namespace korvan::cli
