@@ -1,10 +1,14 @@
 #include "response/complex_ops.h"
 
+#include "numeric/fp_check.h"
+
 namespace korvan::response {
 
 void xtalZ(DesignState& state, Ext rm) {
     const Ext omega = state.omega;
-    const Ext x = omega * state.Lm - 1.0L / (omega * state.Cm);
+    // Checked at once: at a zero frequency the division by zero is the fault
+    // to report, not the invalid operations it would cascade into.
+    const Ext x = fp::checked(omega * state.Lm - 1.0L / (omega * state.Cm));
     Ext ymRe, ymIm;
     invtK(rm, x, ymRe, ymIm);
     Ext yRe, yIm;

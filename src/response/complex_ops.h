@@ -42,7 +42,8 @@ inline void invtK(Ext re, Ext im, Ext& outRe, Ext& outIm) {
 }
 
 // The crystal (Rm, Lm, Cm in series, shunted by Cp) at state.omega: writes
-// ZxRe/ZxIm and the half impedance of two crystals in parallel.
+// ZxRe/ZxIm and the half impedance of two crystals in parallel. A zero
+// frequency throws FloatingPointError (division by zero).
 void xtalZ(DesignState& state, Ext rm);
 
 } // namespace korvan::response

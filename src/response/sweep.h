@@ -18,7 +18,8 @@ long double crystalLoss(const StageContext& ctx);
 
 // One analysis at state.fEval: Zx, chain reduction, S11dB, VSWR, S21dB.
 // The crystal loss Rm is passed in (the text of AEdit8 converted).
-// Floating-point faults are left in the status flags for the caller's check.
+// A zero frequency throws FloatingPointError (division by zero); other faults
+// are left in the status flags for the caller's fp::check.
 void calcCLadder(DesignState& state, long double rm);
 
 // The 501-sample sweep, Label90 (Qu) and the insertion loss (ILmin, Label91).
