@@ -5,7 +5,9 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <ostream>
 
 namespace korvan::cli {
@@ -144,6 +146,9 @@ std::variant<CliOptions, int> parseOptions(int argc, const char* const* argv, st
         separatorOption->count() > 0 ? separator.front() : numeric::systemDecimalSeparator();
     if (configOption->count() > 0) options.configFile = config;
     if (typeOption->count() > 0) {
+        // The check above ignores case but leaves the text as given.
+        std::transform(type.begin(), type.end(), type.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
         if (type == "cohn")
             options.type = FilterType::Cohn;
         else if (type == "qer")
