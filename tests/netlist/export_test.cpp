@@ -154,6 +154,10 @@ TEST(netlist_test, a_file_that_cannot_be_created_ends_the_export) {
         EXPECT_TRUE(fs::is_empty(e.dir.path() / "SPICE_files"));
         EXPECT_TRUE(fs::is_directory(ardPath));
         EXPECT_TRUE(fs::is_empty(ardPath));
+        // The failed attempt leaves no temporary file behind.
+        EXPECT_EQ(std::distance(fs::directory_iterator(e.dir.path() / "ARD_files"),
+                                fs::directory_iterator()),
+                  1);
     }
 
     // A missing folder: the first file already fails, nothing is written.
