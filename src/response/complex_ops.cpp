@@ -1,14 +1,17 @@
 #include "response/complex_ops.h"
 
+#include "numeric/errors.h"
 #include "numeric/fp_check.h"
 
 namespace korvan::response {
 
 void xtalZ(DesignState& state, Ext rm) {
     const Ext omega = state.omega;
-    // Checked at once: at a zero frequency the division by zero is the fault
-    // to report, not the invalid operations it would cascade into.
-    const Ext x = fp::checked(omega * state.Lm - 1.0L / (omega * state.Cm));
+    // At a zero frequency the division by zero is the fault to report, not
+    // the invalid operations it would cascade into further down.
+    const Ext omegaCm = omega * state.Cm;
+    if (omegaCm == 0) throw FloatingPointError(fp::kDivisionByZero);
+    const Ext x = omega * state.Lm - 1.0L / omegaCm;
     Ext ymRe, ymIm;
     invtK(rm, x, ymRe, ymIm);
     Ext yRe, yIm;

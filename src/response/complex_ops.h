@@ -12,10 +12,14 @@ namespace korvan::response {
 
 using Ext = long double;
 
+inline Ext magnitudeK(Ext re, Ext im) {
+    return std::sqrt(re * re + im * im);
+}
+
 // Magnitude, and the principal arctangent of im/re (no quadrant correction).
 // With re exactly 0 the angle is left as it was.
 inline void transR_P(Ext re, Ext im, Ext& magnitude, Ext& angle) {
-    magnitude = std::sqrt(re * re + im * im);
+    magnitude = magnitudeK(re, im);
     if (re != 0) angle = std::atan(im / re);
 }
 

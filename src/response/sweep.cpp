@@ -20,10 +20,7 @@ constexpr double kLowQu = 300000;
 constexpr double kLosslessQu = 1e20;
 constexpr double kRhoLimit = 0.999999;
 
-Ext ln10() {
-    static const Ext value = std::log(10.0L);
-    return value;
-}
+const Ext kLn10 = std::log(10.0L);
 
 } // namespace
 
@@ -44,8 +41,10 @@ void calcCLadder(DesignState& s, Ext rm) {
     const Ext omega = s.omega;
 
     // Counted from the load end: arm m is crystal n+1-m.
-    std::array<double, kMaxPoles + 1> bk{};
-    std::array<double, kMaxPoles + 1> xs{};
+    // Fixed-size and left uninitialised: every slot read below is written
+    // first, and clearing them would cost more than the arithmetic of a pole.
+    std::array<double, kMaxPoles + 1> bk;
+    std::array<double, kMaxPoles + 1> xs;
     for (int m = 1; m <= n - 1; ++m) bk[m] = static_cast<double>(omega * s.Ck[n - m]);
     for (int m = 1; m <= n; ++m) {
         const float cs = s.Cs[n + 1 - m];
@@ -54,9 +53,10 @@ void calcCLadder(DesignState& s, Ext rm) {
 
     xtalZ(s, rm);
 
-    std::array<double, kChainSlots + 1> chainRe{};
-    std::array<double, kChainSlots + 1> chainIm{};
-    chainRe[1] = s.Zterm;
+    std::array<double, kChainSlots + 1> chainRe;
+    std::array<double, kChainSlots + 1> chainIm;
+    chainRe[1] = s.Zterm; // the load
+    chainIm[1] = 0;
     Ext re, im, r, i;
     for (int m = 1; m <= n - 1; ++m) {
         const bool half = m == 1 && s.IsQER;
@@ -85,7 +85,7 @@ void calcCLadder(DesignState& s, Ext rm) {
     const Ext zt = s.Zterm;
     const double rho = static_cast<double>(std::sqrt((zinRe - zt) * (zinRe - zt) + zinIm * zinIm) /
                                            std::sqrt((zinRe + zt) * (zinRe + zt) + zinIm * zinIm));
-    s.S11dB = static_cast<double>(20 * std::log(static_cast<Ext>(rho)) / ln10());
+    s.S11dB = static_cast<double>(20 * std::log(static_cast<Ext>(rho)) / kLn10);
     // The clamp keeps a total mismatch finite (VSWR 1999999).
     const double rhoClamped = rho > kRhoLimit ? kRhoLimit : rho;
     s.VSWR =
@@ -98,9 +98,9 @@ void calcCLadder(DesignState& s, Ext rm) {
         tRe = static_cast<double>(r);
         tIm = static_cast<double>(i);
     }
-    Ext magnitude = 0, angle = 0;
-    transR_P(tRe, tIm, magnitude, angle);
-    s.S21dB = static_cast<double>(20 * std::log(2 * magnitude) / ln10());
+    // The magnitude of transR_P; its angle is not needed and costs an arctangent.
+    const Ext magnitude = magnitudeK(tRe, tIm);
+    s.S21dB = static_cast<double>(20 * std::log(2 * magnitude) / kLn10);
 }
 
 void generateResponseArrays(StageContext& ctx) {
