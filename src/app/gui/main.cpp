@@ -1,2 +1,80 @@
-// Placeholder: the window is being built.
-int main() { return 0; }
+// Program entry: the main form with the system's decimal separator and the
+// working folder, shown in the main window.
+
+#include "app/gui/main_window.h"
+#include "app/gui/qt_clipboard.h"
+#include "app/gui/qt_message_sink.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLocale>
+
+#include <chrono>
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+char systemSeparator() {
+    const QString point = QLocale::system().decimalPoint();
+    if (point.size() == 1 && point.at(0).unicode() < 128) return point.at(0).toLatin1();
+    return '.';
+}
+
+// Milliseconds since the kernel started this process (clock-tick resolution).
+double msSinceProcessStart() {
+    std::ifstream stat("/proc/self/stat");
+    std::string all((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+    const auto close = all.rfind(')');
+    if (close == std::string::npos) return -1;
+    // Fields after the command name start at field 3; starttime is field 22.
+    std::size_t pos = close + 2;
+    for (int field = 3; field < 22 && pos != std::string::npos; ++field)
+        pos = all.find(' ', pos) + 1;
+    const double startTicks = std::stod(all.substr(pos));
+    timespec now{};
+    clock_gettime(CLOCK_BOOTTIME, &now);
+    const double nowMs = now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
+    return nowMs - startTicks * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QElapsedTimer sinceMain;
+    sinceMain.start();
+    QApplication app(argc, argv);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(11);
+    QApplication::setFont(font);
+
+    // KORVAN_MEASURE_STARTUP=1: start up without questions, print the time to
+    // the first completed calculation and quit.
+    const bool measure = qEnvironmentVariableIntValue("KORVAN_MEASURE_STARTUP") == 1;
+
+    korvan::gui::QtMessageSink dialogs;
+    korvan::ScriptedMessages unattended;
+    korvan::MessageSink& messages = measure ? static_cast<korvan::MessageSink&>(unattended)
+                                            : static_cast<korvan::MessageSink&>(dialogs);
+    korvan::gui::QtClipboard clipboard;
+    korvan::MainForm form(messages, clipboard, QDir::currentPath().toStdString(),
+                          systemSeparator());
+    korvan::gui::MainWindow window(form, messages);
+
+    if (!measure) {
+        window.startUp();
+        return QApplication::exec();
+    }
+    double firstMs = -1, firstSinceMainMs = -1;
+    window.startUp([&] {
+        firstMs = msSinceProcessStart();
+        firstSinceMainMs = static_cast<double>(sinceMain.nsecsElapsed()) / 1e6;
+    });
+    std::printf("first calculation: %.1f ms after process start (%.1f ms after main)\n"
+                "start-up complete: %.1f ms after process start\n",
+                firstMs, firstSinceMainMs, msSinceProcessStart());
+    return 0;
+}

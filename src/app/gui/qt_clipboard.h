@@ -1,0 +1,13 @@
+#pragma once
+// The system clipboard for the texts the program copies (the ARD netlist).
+
+#include "app/clipboard.h"
+
+namespace korvan::gui {
+
+class QtClipboard : public Clipboard {
+  public:
+    void setText(const std::string& text) override;
+};
+
+} // namespace korvan::gui
