@@ -7,10 +7,20 @@
 #include "cli/cli_options.h"
 #include "cli/stream_messages.h"
 
+#include <filesystem>
+#include <vector>
+
 namespace korvan::cli {
 
-// Returns the exit code (kExitDone, kExitRejected, kExitUsage for a settings
-// file that cannot be loaded, kExitFault).
-int runDesign(MainForm& form, StreamMessages& messages, const CliOptions& options);
+struct DesignOutcome {
+    // kExitDone, kExitRejected, kExitUsage (a settings file that cannot be
+    // loaded) or kExitFault.
+    int exitCode = kExitDone;
+    // The netlists written, in the order written; after a failed export also
+    // those written before the failure.
+    std::vector<std::filesystem::path> exported;
+};
+
+DesignOutcome runDesign(MainForm& form, StreamMessages& messages, const CliOptions& options);
 
 } // namespace korvan::cli

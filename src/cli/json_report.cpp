@@ -134,6 +134,7 @@ std::optional<long double> displayedNumber(const std::string& text, char separat
 }
 
 nlohmann::ordered_json designJson(const MainForm& form, const StreamMessages& messages,
+                                  const std::vector<std::filesystem::path>& exported,
                                   bool withSweep) {
     const auto& model = form.form();
 
@@ -154,11 +155,11 @@ nlohmann::ordered_json designJson(const MainForm& form, const StreamMessages& me
                          {"text", withLineBreaks(box.message.text)},
                          {"answer", toString(box.answer)}});
 
-    json exported = json::array();
-    for (const auto& path : form.exportedFiles()) exported.push_back(path.string());
+    json files = json::array();
+    for (const auto& path : exported) files.push_back(path.string());
 
     json out = {{"fields", fields},         {"labels", labels},  {"colors", colours},
-                {"state", stateJson(form)}, {"messages", shown}, {"exported", exported}};
+                {"state", stateJson(form)}, {"messages", shown}, {"exported", files}};
     if (withSweep) out["sweep"] = sweepJson(form.state());
     return out;
 }

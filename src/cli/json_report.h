@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,7 @@ std::optional<long double> displayedNumber(const std::string& text, char separat
 std::vector<double> sweepFrequencies(const DesignState& state);
 
 nlohmann::ordered_json designJson(const MainForm& form, const StreamMessages& messages,
+                                  const std::vector<std::filesystem::path>& exported,
                                   bool withSweep);
 
 } // namespace korvan::cli

@@ -30,19 +30,19 @@ int main(int argc, char** argv) {
     cli::StreamMessages messages(std::cerr, options.yes);
     RecordingClipboard clipboard; // the ARD text has no clipboard to go to
     MainForm form(messages, clipboard, workingFolder, options.separator);
-    const int code = cli::runDesign(form, messages, options);
-    if (code == cli::kExitUsage) return code;
+    const auto outcome = cli::runDesign(form, messages, options);
+    if (outcome.exitCode == cli::kExitUsage) return outcome.exitCode;
 
     if (options.json)
-        std::cout << cli::designJson(form, messages, options.sweep)
+        std::cout << cli::designJson(form, messages, outcome.exported, options.sweep)
                          .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
                   << '\n';
     else
-        cli::writeTextReport(std::cout, form, options.sweep);
+        cli::writeTextReport(std::cout, form, outcome.exported, options.sweep);
     std::cout.flush();
     if (!std::cout) {
         std::cerr << "korvan-cli: the output could not be written\n";
         return cli::kExitFault;
     }
-    return code;
+    return outcome.exitCode;
 }

@@ -59,7 +59,8 @@ const char* typeCaption(FilterType type) {
 
 } // namespace
 
-void writeTextReport(std::ostream& out, const MainForm& form, bool withSweep) {
+void writeTextReport(std::ostream& out, const MainForm& form,
+                     const std::vector<std::filesystem::path>& exported, bool withSweep) {
     const auto& f = form.form();
     Report r(out, f);
     out << form.windowCaption() << '\n';
@@ -123,9 +124,9 @@ void writeTextReport(std::ostream& out, const MainForm& form, bool withSweep) {
     out << "  " << f.text("Label91") << '\n';
     out << "  " << f.text("Label85") << ' ' << f.text("Label86") << '\n';
 
-    if (!form.exportedFiles().empty()) {
+    if (!exported.empty()) {
         r.heading("Files written");
-        for (const auto& path : form.exportedFiles()) out << "  " << path.string() << '\n';
+        for (const auto& path : exported) out << "  " << path.string() << '\n';
     }
 
     if (withSweep) {

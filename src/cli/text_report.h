@@ -4,10 +4,13 @@
 
 #include "app/main_form.h"
 
+#include <filesystem>
 #include <ostream>
+#include <vector>
 
 namespace korvan::cli {
 
-void writeTextReport(std::ostream& out, const MainForm& form, bool withSweep);
+void writeTextReport(std::ostream& out, const MainForm& form,
+                     const std::vector<std::filesystem::path>& exported, bool withSweep);
 
 } // namespace korvan::cli

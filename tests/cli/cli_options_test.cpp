@@ -303,6 +303,25 @@ TEST(cli_test, fault_in_the_calculation_exits_with_3) {
     }
 }
 
+TEST(cli_test, netlist_that_cannot_be_written_exits_with_3) {
+    TempDir dir;
+    // A file where the ARD folder belongs: the GPLA file is written, then
+    // the ARD file cannot be created and the LTspice file is not attempted.
+    writeFile(dir.path() / "ARD_files", "");
+    fs::create_directory(dir.path() / "GPLA_files");
+    writeFile(dir.path() / "GPLA_files" / "Startfile.cir", "old");
+    const CliRun run = runCli(dir.path(), withJson({"--export"}));
+    EXPECT_EQ(run.exitCode, 3);
+    const std::string report =
+        "KORVAN: Cannot create file " + (dir.path() / "ARD_files" / "T050_p8.ckt").string() + ".\n";
+    EXPECT_EQ(run.err, report);
+    const json j = run.json();
+    EXPECT_EQ(j["exported"], json::array({(dir.path() / "GPLA_files" / "Startfile.cir").string()}));
+    EXPECT_NE(korvan::test::fileText(dir.path() / "GPLA_files" / "Startfile.cir"), "old");
+    EXPECT_EQ(filesBelow(dir.path()),
+              (std::vector<std::string>{"ARD_files", "GPLA_files/Startfile.cir"}));
+}
+
 TEST(cli_test, config_file_loads_type_choice_and_fields) {
     TempDir dir;
     writeFile(dir.path() / "cohn.cfg",
