@@ -39,6 +39,9 @@ MainForm::MainForm(MessageSink& messages, Clipboard& clipboard, std::filesystem:
     : messages_(messages), clipboard_(clipboard), basePath_(std::move(basePath)),
       separator_(decimalSeparator) {
     setDesignDefaults();
+    // The QER constants are part of the form from its creation on, so that
+    // every front gets them, not only the one that runs the start-up.
+    synthesis::fillQerTables(state_);
 }
 
 // The design-time state of every control that the program reads or writes.
@@ -111,7 +114,6 @@ void MainForm::runHandler(const std::function<void()>& handler) {
 
 void MainForm::startUp(const std::function<void()>& showWindow) {
     netlist::createNetlistFolders(basePath_);
-    synthesis::fillQerTables(state_);
     form_.setVisible("Panel4", false);
     runHandler([this] { calculateAll(); });
     if (showWindow) showWindow();
