@@ -6,6 +6,7 @@
 #include "response/complex_ops.h"
 #include "response/figures.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -36,7 +37,9 @@ long double crystalLoss(const StageContext& ctx) {
 }
 
 void calcCLadder(DesignState& s, Ext rm) {
-    const int n = s.Poles;
+    // A rejected input can leave any pole count in the state, and a repaint
+    // still sweeps it: keep the ladder within the fixed-size arrays.
+    const int n = std::clamp(s.Poles, 1, kMaxPoles);
     s.omega = static_cast<double>(kTwoPi * s.fEval);
     const Ext omega = s.omega;
 

@@ -169,6 +169,31 @@ TEST(sweep_test, qer_halves_only_the_end_crystals) {
     }
 }
 
+// After a rejected input the state may hold a pole count the arrays cannot
+// take; a repaint sweeps it all the same and must stay within them.
+TEST(sweep_test, pole_count_out_of_range_is_kept_within_the_arrays) {
+    struct Case {
+        int poles;
+        int analysedAs;
+    };
+    const Case cases[] = {{99, 14}, {15, 14}, {0, 1}, {-3, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.poles);
+        Stage st;
+        st.state = fivePoleLadder(false);
+        st.state.Poles = c.poles;
+        st.form.setText("AEdit8", "20");
+        generateResponseArrays(st.ctx);
+        for (int k = 0; k < kSweepSamples; ++k) ASSERT_TRUE(std::isfinite(st.state.RespS21[k]));
+
+        DesignState same = fivePoleLadder(false);
+        same.Poles = c.analysedAs;
+        same.fEval = st.state.fm;
+        calcCLadder(same, 20);
+        EXPECT_NEAR(st.state.RespS21[250], std::fabs(same.S21dB) + 0.05, 1e-4);
+    }
+}
+
 TEST(sweep_test, total_mismatch_gives_clamped_vswr) {
     // A lossless ladder far outside the pass band reflects almost everything.
     DesignState s = fivePoleLadder(false);
