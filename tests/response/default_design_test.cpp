@@ -2,7 +2,6 @@
 #include "app/main_form.h"
 #include "app/messages.h"
 #include "response/ladder_reference.h"
-#include "synthesis/coupling.h"
 
 #include <gtest/gtest.h>
 
@@ -83,10 +82,7 @@ struct Session {
     ScriptedMessages messages;
     RecordingClipboard clipboard;
     MainForm form{messages, clipboard, std::filesystem::temp_directory_path(), '.'};
-    Session() {
-        form.setExportEnabled(false);
-        synthesis::fillQerTables(form.state()); // as at start-up
-    }
+    Session() { form.setExportEnabled(false); }
 };
 
 // The default design: 62 mH, 4998 kHz, 4 pF, 20 Ohm, 8 poles, Chebyshev
