@@ -64,6 +64,8 @@ void writeTextReport(std::ostream& out, const MainForm& form,
     const auto& f = form.form();
     Report r(out, f);
     out << form.windowCaption() << '\n';
+    if (!form.lastCalculationComplete())
+        out << "\nThe calculation stopped: what follows is not a complete design.\n";
 
     r.heading("Inputs");
     out << "  " << std::left << std::setw(26) << "Filter Type" << typeCaption(form.filterType())

@@ -323,4 +323,20 @@ TEST(cli_test, readable_report_shows_every_label_text) {
     }
 }
 
+TEST(cli_test, readable_report_lists_the_sweep_and_flags_a_stop) {
+    TempDir dir;
+    const CliRun run = runCli(dir.path(), {"--decimal-separator", ".", "--sweep"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string heading = "Response across the span: f [Hz], S21 [db], S11 [db], VSWR\n";
+    const auto table = run.out.find(heading);
+    ASSERT_NE(table, std::string::npos);
+    const std::string rows = run.out.substr(table + heading.size());
+    EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 501);
+    EXPECT_EQ(run.out.find("The calculation stopped"), std::string::npos);
+
+    const CliRun stopped = runCli(dir.path(), {"--decimal-separator", ".", "--bw", "0"});
+    EXPECT_EQ(stopped.exitCode, 1);
+    EXPECT_NE(stopped.out.find("The calculation stopped"), std::string::npos);
+}
+
 } // namespace
