@@ -227,7 +227,11 @@ void MainWindow::setScaleButtonColour(Rgb colour) {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove) {
         if (watched == scaleButton_) setScaleButtonColour(colors::red);
-        if (watched == inputBar_) setScaleButtonColour(colors::green);
+        // Moves over the button reach the bar too: only the bar itself counts.
+        if (watched == inputBar_ &&
+            inputBar_->childAt(static_cast<QMouseEvent*>(event)->position().toPoint()) !=
+                scaleButton_)
+            setScaleButtonColour(colors::green);
         if (watched == plotPanel_)
             plotPanelMouseMoved(static_cast<QMouseEvent*>(event)->position().toPoint());
     }

@@ -209,8 +209,9 @@ void MainWindow::buildResultColumn(QWidget* client) {
     for (int i = 0; i < 3; ++i) {
         auto* b = new QRadioButton(typeTexts[i], typeFrame_);
         b->setObjectName(typeNames[i]);
-        b->setGeometry(10, 16 + i * 19, 150, 18);
         plainChild(b);
+        // As wide as its text: a click beside it lands on the frame.
+        b->setGeometry(10, 16 + i * 19, b->sizeHint().width(), 18);
         filterType_->addButton(b, i + 1);
     }
     QLabel* rippleCaption = textPanel(typeFrame_, "Panel7", "PBripple(db)", {170, 14, 100, 17});
