@@ -107,7 +107,9 @@ void MainWindow::connectEvents() {
 
 template <typename Event> void MainWindow::runEvent(Event&& event) {
     binder_->toModel(form_.form());
+    ++eventDepth_;
     event();
+    --eventDepth_;
     cursorFaultShown_ = false;
     syncFromModel();
     plot_->invalidate();
@@ -161,6 +163,13 @@ void MainWindow::lmCmClicked(int item) {
 }
 
 response::PlotData MainWindow::repaintPlot() {
+    const FormModel& model = form_.form();
+    const response::PlotData current{&form_.state(),
+                                     model.find("CheckBox1") && model.find("CheckBox1")->checked,
+                                     model.find("CheckBox2") && model.find("CheckBox2")->checked};
+    // A paint while a message box of a running event is open draws what the
+    // arrays hold: the sweep must not run in the middle of another handler.
+    if (eventDepth_ > 0) return current;
     binder_->toModel(form_.form());
     // A fault box cannot open inside a paint: it is shown right after it.
     QtMessageSink* sink = qtSink(messages_);
@@ -168,9 +177,7 @@ response::PlotData MainWindow::repaintPlot() {
     form_.repaint();
     if (sink) sink->setDeferring(false);
     binder_->fromModel(form_.form());
-    const FormModel& model = form_.form();
-    return {&form_.state(), model.find("CheckBox1") && model.find("CheckBox1")->checked,
-            model.find("CheckBox2") && model.find("CheckBox2")->checked};
+    return current;
 }
 
 void MainWindow::plotMouseMoved(int x) {
@@ -245,7 +252,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::closeEvent(QCloseEvent* event) {
     binder_->toModel(form_.form());
+    ++eventDepth_;
     const bool close = form_.closeRequested();
+    --eventDepth_;
     syncFromModel();
     if (close)
         event->accept();

@@ -86,6 +86,7 @@ class MainWindow : public QMainWindow {
     QWidget* scaleButton_ = nullptr;
     QGroupBox* typeFrame_ = nullptr;
     bool cursorFaultShown_ = false;
+    int eventDepth_ = 0; // events now running (nested through message boxes)
 };
 
 } // namespace korvan::gui

@@ -299,7 +299,7 @@ void MainWindow::buildPlotPanel(QWidget* client) {
     plot_->move(response::kPlotLeft, response::kPlotTop);
 
     QFont small = font();
-    small.setPixelSize(10);
+    small.setPixelSize(9);
     const auto scaleLabel = [&](QWidget* parent, int number, const QString& text, QRect r,
                                 Qt::Alignment align) {
         QLabel* l = label(parent, labelName(number), text, r, align);
@@ -311,7 +311,8 @@ void MainWindow::buildPlotPanel(QWidget* client) {
     for (int i = 0; i <= 10; ++i) {
         const QString tenDb =
             i == 0 ? "  0db" : (i == 10 ? "-100db" : QString(" -%1db").arg(i * 10));
-        scaleLabel(box, 53 + i, tenDb, {0, row0 + 50 * i - 7, 38, 14}, kRight);
+        // Within the columns of Panel4, which covers them in the 1 dB/div scale.
+        scaleLabel(box, 53 + i, tenDb, {5, row0 + 50 * i - 7, 33, 14}, kRight);
     }
     QFrame* oneDb = panel(box, "Panel4", {5, 2, 33, 527}, QFrame::Plain);
     oneDb->setFrameStyle(QFrame::NoFrame);
