@@ -82,6 +82,7 @@ MsgAnswer fromQt(int button, MsgButtons buttons) {
 QMessageBox* makeBox(const Message& m, QWidget* parent) {
     auto* box = new QMessageBox(iconOf(m.icon), QString::fromStdString(m.title),
                                 toDisplayText(m.text), buttonsOf(m.buttons), parent);
+    box->setTextFormat(Qt::PlainText);
     box->setDefaultButton(toQt(m.defaultAnswer));
     box->setEscapeButton(toQt(escapeAnswer(m.buttons)));
     return box;
