@@ -45,9 +45,27 @@ inline void invtK(Ext re, Ext im, Ext& outRe, Ext& outIm) {
     outIm = i;
 }
 
-// The crystal (Rm, Lm, Cm in series, shunted by Cp) at state.omega: writes
-// ZxRe/ZxIm and the half impedance of two crystals in parallel. A zero
-// frequency throws FloatingPointError (division by zero).
+// Raises the division-by-zero fault of a crystal analysed at 0 Hz.
+[[noreturn]] void zeroFrequencyFault();
+
+// The crystal (Rm, Lm, Cm in series, shunted by Cp) at angular frequency
+// omega, in extended precision.
+inline void crystalZ(const DesignState& state, Ext omega, Ext rm, Ext& zRe, Ext& zIm) {
+    // At a zero frequency the division by zero is the fault to report, not
+    // the invalid operations it would cascade into further down.
+    const Ext omegaCm = omega * state.Cm;
+    if (omegaCm == 0) zeroFrequencyFault();
+    const Ext x = omega * state.Lm - 1.0L / omegaCm;
+    Ext ymRe, ymIm;
+    invtK(rm, x, ymRe, ymIm);
+    Ext yRe, yIm;
+    addK(ymRe, ymIm, 0, omega * state.Cp, yRe, yIm);
+    invtK(yRe, yIm, zRe, zIm);
+}
+
+// crystalZ at state.omega, rounded into ZxRe/ZxIm, and the half impedance of
+// two crystals in parallel into ZxHalfRe/ZxHalfIm. A zero frequency throws
+// FloatingPointError (division by zero).
 void xtalZ(DesignState& state, Ext rm);
 
 } // namespace korvan::response
