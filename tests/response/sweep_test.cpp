@@ -248,6 +248,37 @@ TEST(sweep_test, unloaded_q_and_extra_loss) {
     }
 }
 
+// The sweep analyses several samples side by side; each must come out bit
+// for bit as a single analysis at the same accumulated frequency would.
+TEST(sweep_test, every_sample_equals_the_single_analysis) {
+    for (bool qer : {false, true}) {
+        SCOPED_TRACE(qer ? "QER" : "Chebyshev");
+        Stage st;
+        st.state = fivePoleLadder(qer);
+        st.form.setText("AEdit8", "12");
+        generateResponseArrays(st.ctx);
+
+        DesignState single = fivePoleLadder(qer);
+        single.fEval = single.fm - 5000;
+        for (int k = 0; k < kSweepSamples; ++k) {
+            calcCLadder(single, 12);
+            ASSERT_EQ(st.state.RespS21[k], static_cast<float>(std::fabs(single.S21dB) + 0.05L))
+                << k;
+            ASSERT_EQ(st.state.RespS11[k], static_cast<float>(std::fabs(single.S11dB))) << k;
+            ASSERT_EQ(st.state.RespVSWR[k], single.VSWR) << k;
+            single.fEval = single.fEval + 20.0;
+        }
+        // The working values are those of the last sample.
+        EXPECT_EQ(st.state.fEval, single.fEval);
+        EXPECT_EQ(st.state.omega, single.omega);
+        EXPECT_EQ(st.state.ZxRe, single.ZxRe);
+        EXPECT_EQ(st.state.ZxHalfIm, single.ZxHalfIm);
+        EXPECT_EQ(st.state.S21dB, single.S21dB);
+        EXPECT_EQ(st.state.S11dB, single.S11dB);
+        EXPECT_EQ(st.state.VSWR, single.VSWR);
+    }
+}
+
 TEST(sweep_test, unreadable_crystal_loss_leaves_previous_sweep) {
     Stage st;
     st.state = twoPoleLadder();
