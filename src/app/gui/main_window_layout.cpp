@@ -177,7 +177,7 @@ void MainWindow::buildInputBar(QWidget* client) {
 
     panel(bar, "Panel6", {475, 2, 2, 62}, QFrame::Sunken);
 
-    // Filter specification, right of the separator.
+    // The wanted filter, right of the separator.
     caption(bar, "Label3", "B3db [kHz]", {480, 2, 94, 26});
     entry(bar, "AEdit4", sep, {497, 29, 60, 21});
     label(bar, "Label87", QString(), {478, 51, 104, 13}, kCentre);
