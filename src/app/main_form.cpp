@@ -104,6 +104,7 @@ void MainForm::runHandler(const std::function<void()>& handler) {
     try {
         handler();
     } catch (const std::exception& e) {
+        faultReported_ = true;
         messages_.show(errorReport(e.what()));
     }
     --handlerDepth_;
@@ -167,17 +168,18 @@ void MainForm::scaleButtonClicked() {
 }
 
 void MainForm::repaint() {
-    if (repaintFaultShown_) return;
     try {
         auto ctx = context();
         fp::clearFlags();
         response::generateResponseArrays(ctx);
         response::ultimateAttenuation(ctx);
     } catch (const std::exception& e) {
-        // A fault in the sweep would recur at every repaint: show it once per
-        // calculation and keep drawing what the arrays hold.
-        repaintFaultShown_ = true;
-        messages_.show(errorReport(e.what()));
+        // A fault in the sweep would recur at every repaint: report it once
+        // per calculation and keep drawing what the arrays hold.
+        if (!faultReported_) {
+            faultReported_ = true;
+            messages_.show(errorReport(e.what()));
+        }
     }
     fp::clearFlags();
 }
@@ -220,7 +222,7 @@ void MainForm::exportNetlists() {
 
 void MainForm::calculateAll() {
     completed_ = false;
-    repaintFaultShown_ = false;
+    faultReported_ = false;
     fp::clearFlags();
     clearAllFields(form_);
     clearArrays(state_);

@@ -90,7 +90,7 @@ class MainForm {
     std::string caption_;
     bool completed_ = false;
     bool exportEnabled_ = true;
-    bool repaintFaultShown_ = false;
+    bool faultReported_ = false; // reported since the last calculation began
     int handlerDepth_ = 0;
     std::vector<std::filesystem::path> exported_;
 };

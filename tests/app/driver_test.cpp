@@ -101,4 +101,29 @@ TEST_F(DriverTest, scale_button_toggles_and_recalculates) {
     EXPECT_FALSE(form.form().at("Panel4").visible);
 }
 
+TEST_F(DriverTest, a_fault_is_reported_once_per_calculation) {
+    // Accepted against the plausibility question, the design cannot be built.
+    form.lmCmClicked(1);
+    form.form().setText("AEdit1", "0.001");
+    messages.script(MsgAnswer::Yes);
+    form.calculateClicked();
+    form.repaint();
+    form.repaint();
+    ASSERT_EQ(messages.shown().size(), 2u);
+    EXPECT_EQ(messages.shown()[0].message.title, "Confirmation needed");
+    EXPECT_EQ(messages.shown()[1].message.icon, MsgIcon::Stop);
+
+    // A loss field that cannot be read faults every repaint; one box shows it.
+    messages.clear();
+    form.lmCmClicked(0);
+    form.form().setText("AEdit1", "62");
+    form.calculateClicked();
+    ASSERT_TRUE(messages.shown().empty());
+    form.form().setText("AEdit8", "abc");
+    form.repaint();
+    form.repaint();
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].message.text, "'abc' is not a valid floating point value.");
+}
+
 } // namespace
