@@ -217,7 +217,7 @@ void MainForm::exportNetlists() {
     if (!exportEnabled_) return;
     exported_.clear();
     auto ctx = context();
-    exported_ = netlist::exportNetlists(ctx, clipboard_, basePath_);
+    netlist::exportNetlists(ctx, clipboard_, basePath_, exported_);
 }
 
 void MainForm::calculateAll() {

@@ -68,7 +68,7 @@ class MainForm {
     FilterType filterType() const;
     // Whether the last completed pipeline ran to its end.
     bool lastCalculationComplete() const { return completed_; }
-    // Paths written by the last export, in order.
+    // Paths written by the last export, in order (also when it failed later).
     const std::vector<std::filesystem::path>& exportedFiles() const { return exported_; }
     // Netlist export after a calculation can be switched off (the CLI's default).
     void setExportEnabled(bool on) { exportEnabled_ = on; }

@@ -40,9 +40,10 @@ void save(const fs::path& path, const std::vector<std::string>& lines) {
 
 class Writer {
   public:
-    Writer(StageContext& ctx, Clipboard& clipboard, const fs::path& basePath)
+    Writer(StageContext& ctx, Clipboard& clipboard, const fs::path& basePath,
+           std::vector<fs::path>& written)
         : ctx_(ctx), clipboard_(clipboard), base_(basePath),
-          texts_(readValueTexts(ctx.form, ctx.state)) {}
+          texts_(readValueTexts(ctx.form, ctx.state)), written_(written) {}
 
     void gpla() {
         write(base_ / kGplaFolder / kGplaFileName, gplaLines(ctx_.state, texts_, ctx_.separator));
@@ -61,8 +62,6 @@ class Writer {
               ltspiceLines(ctx_.state, texts_, ctx_.separator));
     }
 
-    std::vector<fs::path> written() const { return written_; }
-
   private:
     void write(const fs::path& path, const std::vector<std::string>& lines) {
         save(path, lines);
@@ -73,7 +72,7 @@ class Writer {
     Clipboard& clipboard_;
     fs::path base_;
     ValueTexts texts_;
-    std::vector<fs::path> written_;
+    std::vector<fs::path>& written_;
 };
 
 } // namespace
@@ -87,7 +86,14 @@ void createNetlistFolders(const fs::path& basePath) {
 
 std::vector<fs::path> exportNetlists(StageContext& ctx, Clipboard& clipboard,
                                      const fs::path& basePath) {
-    Writer writer(ctx, clipboard, basePath);
+    std::vector<fs::path> written;
+    exportNetlists(ctx, clipboard, basePath, written);
+    return written;
+}
+
+void exportNetlists(StageContext& ctx, Clipboard& clipboard, const fs::path& basePath,
+                    std::vector<fs::path>& written) {
+    Writer writer(ctx, clipboard, basePath, written);
     if (ladderOf(ctx.state) == Ladder::Qer) {
         writer.ard();
         writer.gpla();
@@ -96,7 +102,6 @@ std::vector<fs::path> exportNetlists(StageContext& ctx, Clipboard& clipboard,
         writer.ard();
     }
     writer.ltspice();
-    return writer.written();
 }
 
 } // namespace korvan::netlist

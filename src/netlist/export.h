@@ -20,4 +20,9 @@ void createNetlistFolders(const std::filesystem::path& basePath);
 std::vector<std::filesystem::path> exportNetlists(StageContext& ctx, Clipboard& clipboard,
                                                   const std::filesystem::path& basePath);
 
+// The same, appending each path to `written` as soon as its file is saved, so
+// the list also tells what an export that failed half-way did write.
+void exportNetlists(StageContext& ctx, Clipboard& clipboard, const std::filesystem::path& basePath,
+                    std::vector<std::filesystem::path>& written);
+
 } // namespace korvan::netlist

@@ -126,4 +126,15 @@ TEST_F(DriverTest, a_fault_is_reported_once_per_calculation) {
     EXPECT_EQ(messages.shown()[0].message.text, "'abc' is not a valid floating point value.");
 }
 
+TEST_F(DriverTest, a_failed_export_still_lists_the_files_it_wrote) {
+    form.setExportEnabled(true);
+    std::filesystem::create_directories(dir.path() / "GPLA_files");
+    std::filesystem::create_directories(dir.path() / "ARD_files" / "T050_p8.ckt");
+    form.calculateClicked();
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.shown()[0].message.text.rfind("Cannot create file ", 0), 0u);
+    ASSERT_EQ(form.exportedFiles().size(), 1u);
+    EXPECT_EQ(form.exportedFiles()[0], dir.path() / "GPLA_files" / "Startfile.cir");
+}
+
 } // namespace
