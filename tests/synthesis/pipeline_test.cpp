@@ -6,36 +6,18 @@
 #include "app/clipboard.h"
 #include "app/main_form.h"
 #include "numeric/errors.h"
+#include "support/temp_dir.h"
 #include "synthesis/termination.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <random>
 
 namespace korvan::testing {
 namespace {
 
-class TempFolder {
-  public:
-    TempFolder() {
-        std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() /
-                ("korvan_synthesis_" + std::to_string(rd()) + std::to_string(rd()));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& path() const { return path_; }
-
-  private:
-    std::filesystem::path path_;
-};
-
 struct Form {
-    TempFolder folder;
+    korvan::test::TempDir folder;
     ScriptedMessages messages;
     RecordingClipboard clipboard;
     MainForm main;
@@ -93,7 +75,7 @@ TEST(synthesis_test, wide_bandwidth_through_the_main_form) {
 }
 
 TEST(synthesis_test, start_up_fills_the_qer_tables) {
-    TempFolder folder;
+    korvan::test::TempDir folder;
     ScriptedMessages messages;
     RecordingClipboard clipboard;
     MainForm main(messages, clipboard, folder.path(), '.');
