@@ -1,10 +1,10 @@
 // Timing of the response sweep (501 ladder analyses, as on every repaint)
 // and of the whole calculation pipeline without netlist export.
 
-#include "app/clipboard.h"
+#include "model/clipboard.h"
 #include "app/main_form.h"
-#include "app/messages.h"
-#include "app/stage_context.h"
+#include "model/messages.h"
+#include "model/stage_context.h"
 #include "response/sweep.h"
 
 #include <benchmark/benchmark.h>

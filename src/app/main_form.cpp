@@ -1,6 +1,6 @@
 #include "app/main_form.h"
 
-#include "app/text_file.h"
+#include "model/text_file.h"
 #include "netlist/export.h"
 #include "numeric/errors.h"
 #include "numeric/fp_check.h"

@@ -3,11 +3,11 @@
 // model, the stages compute into the design state, and the results are
 // written back into the form model for the window (or the CLI) to show.
 
-#include "app/clipboard.h"
-#include "app/design_state.h"
-#include "app/form_model.h"
-#include "app/messages.h"
-#include "app/stage_context.h"
+#include "model/clipboard.h"
+#include "model/design_state.h"
+#include "model/form_model.h"
+#include "model/messages.h"
+#include "model/stage_context.h"
 
 #include <filesystem>
 #include <functional>

@@ -2,7 +2,7 @@
 // fields, the form runs the calculation the window runs, and the result is
 // printed as a report or as JSON.
 
-#include "app/clipboard.h"
+#include "model/clipboard.h"
 #include "app/main_form.h"
 #include "cli/cli_options.h"
 #include "cli/headless_design.h"

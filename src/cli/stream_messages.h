@@ -3,7 +3,7 @@
 // (stderr) as "TITLE: text" and kept for the JSON report. Every box gets its
 // default answer, except the plausibility question, which --yes answers Yes.
 
-#include "app/messages.h"
+#include "model/messages.h"
 
 #include <iosfwd>
 #include <vector>

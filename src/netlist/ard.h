@@ -4,7 +4,7 @@
 // transformers (capacitors referred to by name) and the sweep. Numbers are
 // written with a decimal point.
 
-#include "app/design_state.h"
+#include "model/design_state.h"
 #include "netlist/value_texts.h"
 
 #include <string>

@@ -1,6 +1,6 @@
 #include "netlist/export.h"
 
-#include "app/text_file.h"
+#include "model/text_file.h"
 #include "netlist/ard.h"
 #include "netlist/gpla.h"
 #include "netlist/ltspice.h"

@@ -1,8 +1,8 @@
 #pragma once
 // The three simulator netlists of a completed calculation.
 
-#include "app/clipboard.h"
-#include "app/stage_context.h"
+#include "model/clipboard.h"
+#include "model/stage_context.h"
 
 #include <filesystem>
 #include <string>

@@ -3,7 +3,7 @@
 // terminations and a sweep, then one element record per line from source to
 // load. Numbers keep the system decimal separator.
 
-#include "app/design_state.h"
+#include "model/design_state.h"
 #include "netlist/value_texts.h"
 
 #include <string>

@@ -3,7 +3,7 @@
 // resistance, the ladder, the load, an AC sweep over the display span and a
 // network-analysis card. Numbers are written with a decimal point.
 
-#include "app/design_state.h"
+#include "model/design_state.h"
 #include "netlist/value_texts.h"
 
 #include <string>

@@ -3,8 +3,8 @@
 // calculation left them, so that the files carry the values the user sees;
 // and the small text rules the three formats share.
 
-#include "app/design_state.h"
-#include "app/form_model.h"
+#include "model/design_state.h"
+#include "model/form_model.h"
 
 #include <array>
 #include <string>

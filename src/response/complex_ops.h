@@ -4,7 +4,7 @@
 // results come back through two output arguments; the caller decides where a
 // result is rounded to double, which is what fixes the last printed digit.
 
-#include "app/design_state.h"
+#include "model/design_state.h"
 
 #include <cmath>
 

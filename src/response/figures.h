@@ -2,7 +2,7 @@
 // Figures derived from the sweep: insertion loss, bandwidths, ultimate
 // attenuation.
 
-#include "app/stage_context.h"
+#include "model/stage_context.h"
 
 namespace korvan::response {
 

@@ -1,7 +1,7 @@
 #pragma once
 // The ladder analysed at one frequency and swept across the display span.
 
-#include "app/stage_context.h"
+#include "model/stage_context.h"
 
 namespace korvan::response {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Coupling and tuning capacitors, offsets and the mesh frequency.
 
-#include "app/stage_context.h"
+#include "model/stage_context.h"
 
 namespace korvan::synthesis {
 

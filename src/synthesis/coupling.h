@@ -1,7 +1,7 @@
 #pragma once
 // Normalized coupling coefficients k and 1/q1 of the low-pass prototype.
 
-#include "app/stage_context.h"
+#include "model/stage_context.h"
 
 namespace korvan::synthesis {
 

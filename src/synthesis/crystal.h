@@ -1,7 +1,7 @@
 #pragma once
 // Crystal equivalent circuit and Chebyshev prototype terms.
 
-#include "app/stage_context.h"
+#include "model/stage_context.h"
 
 namespace korvan::synthesis {
 

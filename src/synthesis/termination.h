@@ -1,7 +1,7 @@
 #pragma once
 // Maximum bandwidth, centre frequency and termination impedance.
 
-#include "app/stage_context.h"
+#include "model/stage_context.h"
 
 namespace korvan::synthesis {
 

@@ -2,7 +2,7 @@
 // that cannot be created, and what a calculation leaves on disk.
 
 #include "app/main_form.h"
-#include "app/text_file.h"
+#include "model/text_file.h"
 #include "hand_design.h"
 #include "netlist/ard.h"
 #include "netlist/export.h"

@@ -3,8 +3,8 @@
 // calculation leaves them, so the writers can be checked without running
 // the synthesis.
 
-#include "app/design_state.h"
-#include "app/form_model.h"
+#include "model/design_state.h"
+#include "model/form_model.h"
 #include "netlist/value_texts.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "app/clipboard.h"
+#include "model/clipboard.h"
 #include "app/main_form.h"
-#include "app/messages.h"
+#include "model/messages.h"
 #include "response/ladder_reference.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
-#include "app/form_model.h"
-#include "app/messages.h"
-#include "app/stage_context.h"
+#include "model/form_model.h"
+#include "model/messages.h"
+#include "model/stage_context.h"
 #include "response/figures.h"
 #include "response/sweep.h"
 

@@ -3,7 +3,7 @@
 // matrix (ABCD) of every arm multiplied out with std::complex<long double>,
 // without the reduction from the load that the program uses.
 
-#include "app/design_state.h"
+#include "model/design_state.h"
 
 #include <cmath>
 #include <complex>

@@ -1,6 +1,6 @@
-#include "app/clipboard.h"
+#include "model/clipboard.h"
 #include "app/main_form.h"
-#include "app/messages.h"
+#include "model/messages.h"
 #include "numeric/errors.h"
 #include "numeric/fp_check.h"
 #include "response/complex_ops.h"

@@ -2,10 +2,10 @@
 // Runs the synthesis stages the way the calculation does, from design inputs
 // given as the texts of the entry fields, without the rest of the main form.
 
-#include "app/design_state.h"
-#include "app/form_model.h"
-#include "app/messages.h"
-#include "app/stage_context.h"
+#include "model/design_state.h"
+#include "model/form_model.h"
+#include "model/messages.h"
+#include "model/stage_context.h"
 #include "numeric/fp_check.h"
 #include "numeric/number_text.h"
 #include "synthesis/capacitors.h"

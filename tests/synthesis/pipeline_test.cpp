@@ -3,7 +3,7 @@
 
 #include "design_fixture.h"
 
-#include "app/clipboard.h"
+#include "model/clipboard.h"
 #include "app/main_form.h"
 #include "numeric/errors.h"
 #include "support/temp_dir.h"

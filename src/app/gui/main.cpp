@@ -2,8 +2,8 @@
 // working folder, shown in the main window.
 
 #include "app/gui/main_window.h"
-#include "app/gui/qt_clipboard.h"
-#include "app/gui/qt_message_sink.h"
+#include "model/gui/qt_clipboard.h"
+#include "model/gui/qt_message_sink.h"
 
 #include <QApplication>
 #include <QDir>

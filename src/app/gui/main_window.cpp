@@ -1,7 +1,7 @@
 #include "app/gui/main_window.h"
 
-#include "app/gui/form_binder.h"
-#include "app/gui/qt_message_sink.h"
+#include "model/gui/form_binder.h"
+#include "model/gui/qt_message_sink.h"
 #include "numeric/errors.h"
 #include "response/gui/cursor_readout.h"
 #include "response/gui/plot_view.h"

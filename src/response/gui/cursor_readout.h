@@ -2,7 +2,7 @@
 // The "Cursor Values" read-out of the plot: the frequency and the three
 // response values of the sample under the mouse column.
 
-#include "app/design_state.h"
+#include "model/design_state.h"
 #include "response/gui/plot_geometry.h"
 
 #include <optional>

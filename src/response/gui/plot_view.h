@@ -4,7 +4,7 @@
 // A full paint first asks its owner to re-run the sweep; a paint caused only
 // by the cursor moving reuses the picture of the last full paint.
 
-#include "app/design_state.h"
+#include "model/design_state.h"
 #include "response/gui/plot_geometry.h"
 
 #include <QImage>

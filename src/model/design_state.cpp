@@ -1,4 +1,4 @@
-#include "app/stage_context.h"
+#include "model/stage_context.h"
 
 namespace korvan {
 

@@ -1,4 +1,4 @@
-#include "app/gui/qt_clipboard.h"
+#include "model/gui/qt_clipboard.h"
 
 #include <QClipboard>
 #include <QGuiApplication>

@@ -1,4 +1,4 @@
-#include "app/gui/form_binder.h"
+#include "model/gui/form_binder.h"
 
 #include "widgets/gui/aedit.h"
 

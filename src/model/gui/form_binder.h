@@ -7,7 +7,7 @@
 // changed it since the last copy, so designed captions that the model never
 // touches stay as they are.
 
-#include "app/form_model.h"
+#include "model/form_model.h"
 
 #include <QHash>
 #include <QObject>

@@ -3,7 +3,7 @@
 // font colour, hint and state. The stages write here; the Qt window copies it
 // into its widgets, the CLI prints it and the tests read it.
 
-#include "app/design_state.h"
+#include "model/design_state.h"
 
 #include <map>
 #include <optional>

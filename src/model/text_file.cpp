@@ -1,4 +1,4 @@
-#include "app/text_file.h"
+#include "model/text_file.h"
 
 #include "numeric/errors.h"
 

@@ -2,7 +2,7 @@
 // Message boxes of the window: QMessageBox with the title, text, buttons,
 // icon and default button of each message.
 
-#include "app/messages.h"
+#include "model/messages.h"
 
 #include <QPointer>
 #include <QWidget>

@@ -2,9 +2,9 @@
 // What every calculation stage works on: the design state, the form model it
 // writes its texts into, the message boxes and the decimal separator.
 
-#include "app/design_state.h"
-#include "app/form_model.h"
-#include "app/messages.h"
+#include "model/design_state.h"
+#include "model/form_model.h"
+#include "model/messages.h"
 
 namespace korvan {
 

@@ -1,6 +1,6 @@
-#include "app/gui/qt_message_sink.h"
+#include "model/gui/qt_message_sink.h"
 
-#include "app/gui/form_binder.h"
+#include "model/gui/form_binder.h"
 
 #include <QApplication>
 #include <QMessageBox>

@@ -1,7 +1,7 @@
 #pragma once
 // The system clipboard for the texts the program copies (the ARD netlist).
 
-#include "app/clipboard.h"
+#include "model/clipboard.h"
 
 namespace korvan::gui {
 
