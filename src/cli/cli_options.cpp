@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 
+#include "cli/subcommands.h"
 #include "numeric/number_text.h"
 #include "widgets/keystroke_filter.h"
 
@@ -9,6 +10,7 @@
 #include <array>
 #include <cctype>
 #include <ostream>
+#include <sstream>
 
 namespace korvan::cli {
 
@@ -86,7 +88,9 @@ std::optional<std::string> typeIntoField(const std::string& text, char separator
 std::variant<CliOptions, int> parseOptions(int argc, const char* const* argv, std::ostream& out,
                                            std::ostream& err) {
     CLI::App app{kDescription, "korvan-cli"};
-    app.footer(kFooter);
+    std::ostringstream overview;
+    writeSubcommandOverview(overview);
+    app.footer(kFooter + overview.str());
     app.get_formatter()->column_width(28);
 
     CliOptions options;

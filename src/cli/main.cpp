@@ -8,6 +8,7 @@
 #include "cli/headless_design.h"
 #include "cli/json_report.h"
 #include "cli/stream_messages.h"
+#include "cli/subcommands.h"
 #include "cli/text_report.h"
 
 #include <filesystem>
@@ -16,6 +17,8 @@
 
 int main(int argc, char** argv) {
     using namespace korvan;
+    if (const cli::Subcommand* command = cli::findSubcommand(argc, argv))
+        return cli::runSubcommand(*command, argc, argv);
     const auto parsed = cli::parseOptions(argc, argv, std::cout, std::cerr);
     if (const int* code = std::get_if<int>(&parsed)) return *code;
     const auto& options = std::get<cli::CliOptions>(parsed);

@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLayout>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QRadioButton>
 #include <QToolButton>
@@ -100,6 +101,13 @@ void MainWindow::connectEvents() {
     inputBar_->installEventFilter(this);
     plotPanel_->installEventFilter(this);
 
+    plotContextMenu_ = new QMenu(this);
+    plotContextMenu_->setObjectName("PlotContextMenu");
+    plot_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(plot_, &QWidget::customContextMenuRequested, this, [this](QPoint pos) {
+        if (!plotContextMenu_->isEmpty()) plotContextMenu_->popup(plot_->mapToGlobal(pos));
+    });
+
     plot_->setRepaintHandler([this] { return repaintPlot(); });
     connect(plot_, &response::PlotView::mouseMovedAt, this,
             [this](int x, int) { plotMouseMoved(x); });
@@ -113,6 +121,7 @@ template <typename Event> void MainWindow::runEvent(Event&& event) {
     cursorFaultShown_ = false;
     syncFromModel();
     plot_->invalidate();
+    if (eventDepth_ == 0) emit designChanged();
 }
 
 void MainWindow::startUp(const std::function<void()>& afterFirstCalculation) {

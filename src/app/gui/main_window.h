@@ -13,6 +13,7 @@
 class QAction;
 class QButtonGroup;
 class QLabel;
+class QMenu;
 class QGroupBox;
 
 namespace korvan::widgets {
@@ -52,6 +53,15 @@ class MainWindow : public QMainWindow {
     response::PlotView* plot() const { return plot_; }
     QAction* menuAction(const QString& name) const;
 
+    // The plot's context menu: windows beyond the menu bar add their items
+    // here, so the menu bar stays as it is.
+    QMenu* plotContextMenu() const { return plotContextMenu_; }
+
+  signals:
+    // An event of the main form has run (a calculation, a type change, ...);
+    // windows that show the design follow it.
+    void designChanged();
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -85,6 +95,7 @@ class MainWindow : public QMainWindow {
     QWidget* plotPanel_ = nullptr;
     QWidget* scaleButton_ = nullptr;
     QGroupBox* typeFrame_ = nullptr;
+    QMenu* plotContextMenu_ = nullptr;
     bool cursorFaultShown_ = false;
     int eventDepth_ = 0; // events now running (nested through message boxes)
 };

@@ -1,0 +1,41 @@
+#include "cli/subcommands.h"
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace korvan::cli {
+
+std::span<const Subcommand> subcommands() {
+    // Each entry's run function lives in its own cli/<name>_command.cpp.
+    static const std::vector<Subcommand> all = {};
+    return all;
+}
+
+const Subcommand* findSubcommand(int argc, const char* const* argv) {
+    if (argc < 2) return nullptr;
+    const std::string_view first = argv[1];
+    for (const Subcommand& command : subcommands())
+        if (command.name == first) return &command;
+    return nullptr;
+}
+
+int runSubcommand(const Subcommand& command, int argc, const char* const* argv) {
+    const std::string program = std::string(argv[0]) + " " + std::string(command.name);
+    std::vector<const char*> args;
+    args.push_back(program.c_str());
+    for (int i = 2; i < argc; ++i) args.push_back(argv[i]);
+    return command.run(static_cast<int>(args.size()), args.data());
+}
+
+void writeSubcommandOverview(std::ostream& out) {
+    if (subcommands().empty()) return;
+    out << "\nSubcommands (korvan-cli <subcommand> --help for their options):\n";
+    for (const Subcommand& command : subcommands()) {
+        out << "  " << command.name;
+        for (std::size_t i = command.name.size(); i < 12; ++i) out << ' ';
+        out << command.summary << '\n';
+    }
+}
+
+} // namespace korvan::cli
