@@ -41,7 +41,7 @@ MainWindow::MainWindow(MainForm& form, MessageSink& messages, QWidget* parent)
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint),
       form_(form), messages_(messages) {
-    setObjectName("Form1");
+    setObjectName("TForm1");
     setFont(windowFont());
 
     auto* client = new QWidget(this);
