@@ -1,5 +1,6 @@
 #include "app/gui/main_window.h"
 
+#include "app/gui/menu_commands.h"
 #include "model/gui/form_binder.h"
 #include "model/gui/qt_message_sink.h"
 #include "numeric/errors.h"
@@ -57,6 +58,7 @@ MainWindow::MainWindow(MainForm& form, MessageSink& messages, QWidget* parent)
     binder_ = std::make_unique<FormBinder>(this);
     binder_->addRadioGroup("RadioGroup1", lmCm_);
     connectEvents();
+    new MenuCommands(*this, form_, messages_);
 
     if (QtMessageSink* sink = qtSink(messages_)) {
         sink->setParent(this);
@@ -141,6 +143,12 @@ void MainWindow::syncFromModel() {
     if (windowTitle() != caption) setWindowTitle(caption);
 }
 
+void MainWindow::changeForm(const std::function<void()>& change) {
+    binder_->toModel(form_.form());
+    change();
+    syncFromModel();
+}
+
 void MainWindow::applyFocusRequests() {
     for (const FocusRequest& request : form_.form().takeFocusRequests()) {
         switch (request.move) {
@@ -199,8 +207,7 @@ void MainWindow::plotMouseMoved(int x) {
     state.CursorX = x;
     plot_->cursorMoved();
     try {
-        const auto readout =
-            response::cursorReadout(state, x, edit(7)->text().toStdString(), form_.separator());
+        const auto readout = response::cursorReadout(state, x, form_.separator());
         if (!readout) return;
         FormModel& model = form_.form();
         model.setText("Label83", readout->frequency);

@@ -48,6 +48,9 @@ class MainWindow : public QMainWindow {
     // caption. Also run before each message box, so the box sees the state
     // it talks about.
     void syncFromModel();
+    // A change of the form outside the main form's events (a menu command):
+    // the fields' texts are taken first, so the copy back keeps the typing.
+    void changeForm(const std::function<void()>& change);
 
     widgets::TAEdit* edit(int number) const;
     response::PlotView* plot() const { return plot_; }

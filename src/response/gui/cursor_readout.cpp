@@ -4,10 +4,9 @@
 
 namespace korvan::response {
 
-std::optional<CursorReadout> cursorReadout(const DesignState& state, int x,
-                                           std::string_view spanText, char separator) {
+std::optional<CursorReadout> cursorReadout(const DesignState& state, int x, char separator) {
     if (x < 1 || x > kPlotW - 1) return std::nullopt;
-    const long double span = numeric::toNumber(spanText, separator) * 1000;
+    const long double span = static_cast<long double>(state.Span) * 1000;
     const long double step = span * 0.002L;
     const long double f = state.fm - span * 0.5L + (x - 1) * step;
     const auto s = static_cast<std::size_t>(x - 1);

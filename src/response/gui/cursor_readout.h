@@ -7,7 +7,6 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 
 namespace korvan::response {
 
@@ -20,10 +19,9 @@ struct CursorReadout {
 
 // The texts for mouse column `x` of the plot area, or nothing where the
 // read-out keeps its texts (the right frame column, and the left one, which
-// has no sample of its own). The span is read again from the text of the
-// span field; a text that is not a number throws ConversionError.
-std::optional<CursorReadout> cursorReadout(const DesignState& state, int x,
-                                           std::string_view spanText, char separator);
+// has no sample of its own). The frequency follows the span of the drawn
+// sweep, not the span field, which the user may have edited since.
+std::optional<CursorReadout> cursorReadout(const DesignState& state, int x, char separator);
 
 // The texts shown once the mouse has left the plot area.
 CursorReadout idleCursorReadout();
