@@ -1,0 +1,185 @@
+// Turns a help text (Markdown) into a PDF. The pictures of the main window
+// that the text refers to are rendered here, offscreen, from the program
+// itself, so they always show the window as it is built.
+//
+//   korvan-helppdf INPUT.md OUTPUT.pdf TITLE
+
+#include "app/gui/main_window.h"
+#include "model/clipboard.h"
+#include "model/messages.h"
+#include "response/gui/plot_view.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTextTable>
+#include <QToolButton>
+
+#include <cstdio>
+#include <map>
+#include <vector>
+
+namespace {
+
+// Largest picture on an A4 page, in document units.
+constexpr qreal kMaxPictureWidth = 600;
+constexpr qreal kMaxPictureHeight = 420;
+
+QImage renderWindow(QWidget* w) {
+    QImage image(w->size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    w->render(&image);
+    return image;
+}
+
+void moveMouse(QWidget* w, QPoint pos) {
+    QMouseEvent move(QEvent::MouseMove, QPointF(pos), QPointF(w->mapToGlobal(pos)), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &move);
+}
+
+// The default design with both extra traces on and the cursor near the
+// pass band's lower edge; then the plot alone in the 1 dB/div scale.
+std::map<QString, QImage> windowPictures() {
+    QTemporaryDir work;
+    QDir::setCurrent(work.path());
+    korvan::ScriptedMessages messages; // the start-up box is answered silently
+    korvan::RecordingClipboard clipboard;
+    korvan::MainForm form(messages, clipboard, work.path().toStdString(), '.');
+    korvan::gui::MainWindow window(form, messages);
+    window.startUp();
+    for (const char* box : {"CheckBox1", "CheckBox2"}) window.findChild<QCheckBox*>(box)->click();
+    std::map<QString, QImage> pictures;
+    moveMouse(window.plot(), QPoint(200, 250));
+    pictures["main-window.png"] = renderWindow(&window);
+    window.findChild<QToolButton*>("SpeedButton3")->click();
+    moveMouse(window.plot(), QPoint(251, 100));
+    pictures["plot-1db.png"] = renderWindow(window.findChild<QWidget*>("Panel3"));
+    QDir::setCurrent(QDir::tempPath());
+    return pictures;
+}
+
+// Each chapter (level-1 heading) after the first starts a new page; pictures
+// are scaled to the text width.
+void layOut(QTextDocument& doc, const std::map<QString, QImage>& pictures) {
+    struct Change {
+        int position, length;
+        QTextImageFormat format;
+    };
+    std::vector<Change> images;
+    std::vector<QTextBlock> chapters;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        if (b.blockFormat().headingLevel() == 1) chapters.push_back(b);
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat()) continue;
+            QTextImageFormat image = fragment.charFormat().toImageFormat();
+            const auto found = pictures.find(image.name());
+            if (found == pictures.end()) continue;
+            const QSizeF size = found->second.size();
+            const qreal scale =
+                std::min({1.0, kMaxPictureWidth / size.width(), kMaxPictureHeight / size.height()});
+            image.setWidth(size.width() * scale);
+            image.setHeight(size.height() * scale);
+            images.push_back({fragment.position(), fragment.length(), image});
+        }
+    }
+    for (const Change& change : images) {
+        QTextCursor c(&doc);
+        c.setPosition(change.position);
+        c.setPosition(change.position + change.length, QTextCursor::KeepAnchor);
+        c.setCharFormat(change.format);
+    }
+    // Single thin cell lines and a shaded header row.
+    for (QTextFrame* frame : doc.rootFrame()->childFrames()) {
+        auto* table = qobject_cast<QTextTable*>(frame);
+        if (!table) continue;
+        QTextTableFormat f = table->format();
+        f.setBorderCollapse(true);
+        f.setBorder(1);
+        f.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+        f.setBorderBrush(QColor(110, 110, 110));
+        f.setCellSpacing(0);
+        f.setCellPadding(3);
+        f.setHeaderRowCount(1);
+        table->setFormat(f);
+        for (int column = 0; column < table->columns(); ++column) {
+            QTextTableCell cell = table->cellAt(0, column);
+            QTextCharFormat header = cell.format();
+            header.setBackground(QColor(225, 232, 240));
+            cell.setFormat(header);
+        }
+    }
+    for (std::size_t i = 1; i < chapters.size(); ++i) {
+        QTextCursor c(chapters[i]);
+        QTextBlockFormat f = chapters[i].blockFormat();
+        f.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
+        c.setBlockFormat(f);
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform warns about every fixed-size window it shows.
+    static const QtMessageHandler previous = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            if (!message.contains("propagateSizeHints")) previous(type, context, message);
+        });
+    QApplication app(argc, argv);
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: korvan-helppdf INPUT.md OUTPUT.pdf TITLE\n");
+        return 2;
+    }
+    const QString input = QString::fromLocal8Bit(argv[1]);
+    const QString output = QString::fromLocal8Bit(argv[2]);
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(11);
+    QApplication::setFont(font);
+
+    QFile source(input);
+    if (!source.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "korvan-helppdf: cannot read %s\n", argv[1]);
+        return 1;
+    }
+    const QString markdown = QString::fromUtf8(source.readAll());
+    const std::map<QString, QImage> pictures = windowPictures();
+
+    QTextDocument doc;
+    QFont text(QStringLiteral("DejaVu Serif"));
+    text.setPointSizeF(10);
+    doc.setDefaultFont(text);
+    doc.setDefaultStyleSheet("code { font-family: 'DejaVu Sans Mono'; }");
+    doc.setMarkdown(markdown);
+    for (const auto& [name, image] : pictures)
+        doc.addResource(QTextDocument::ImageResource, QUrl(name), image);
+    layOut(doc, pictures);
+
+    const QString partial = output + ".part";
+    {
+        QPdfWriter writer(partial);
+        writer.setPageSize(QPageSize(QPageSize::A4));
+        // The document adds margins of 2 cm of its own when it prints.
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+        writer.setTitle(QString::fromLocal8Bit(argv[3]));
+        writer.setCreator(QStringLiteral("KORVAN"));
+        doc.print(&writer);
+    }
+    // Renamed only when complete, so a failed run leaves no half document.
+    QFile::remove(output);
+    if (!QFile::rename(partial, output)) {
+        std::fprintf(stderr, "korvan-helppdf: cannot write %s\n", argv[2]);
+        return 1;
+    }
+    return 0;
+}
