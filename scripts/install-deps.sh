@@ -11,6 +11,7 @@ packages=(
     nlohmann-json3-dev libcli11-dev
     fonts-dejavu-core
     ngspice
+    desktop-file-utils appstream poppler-utils
 )
 
 missing=()
