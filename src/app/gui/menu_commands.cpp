@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImage>
 #include <QLabel>
@@ -99,8 +100,15 @@ void MenuCommands::writeSnapshot() {
     // whatever happens below.
     auto panel = std::make_unique<QLabel>(plotPanel);
     panel->setGeometry(205, 522, 167, 17);
+    const QString caption =
+        QString::fromStdString(meshFrequencyCaption(form_.state().fMesh, form_.separator()));
+    // 8 points; a face wider than the designed one is narrowed until the
+    // caption (its leading blanks aside) fits the panel.
     QFont font = panel->font();
-    font.setPointSize(8);
+    font.setPointSizeF(8);
+    while (font.pointSizeF() > 5 &&
+           QFontMetrics(font).horizontalAdvance(caption.trimmed()) > panel->width() - 4)
+        font.setPointSizeF(font.pointSizeF() - 0.25);
     panel->setFont(font);
     QPalette pal = panel->palette();
     pal.setColor(QPalette::WindowText, QColor(0, 128, 128));
@@ -108,8 +116,7 @@ void MenuCommands::writeSnapshot() {
     panel->setPalette(pal);
     panel->setAutoFillBackground(true);
     panel->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    panel->setText(
-        QString::fromStdString(meshFrequencyCaption(form_.state().fMesh, form_.separator())));
+    panel->setText(caption);
     panel->show();
 
     // Rendered at one pixel per design pixel, whatever the screen's scale.
