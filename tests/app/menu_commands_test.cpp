@@ -1,5 +1,5 @@
-// The menu commands' decisions without a window: the mesh-frequency caption
-// of the snapshot, the colour each command sets, the flash.
+// The menu commands' decisions without a window: which colour each command
+// sets, and the mesh-frequency caption of the snapshot.
 
 #include "app/menu_commands.h"
 
@@ -9,43 +9,34 @@ namespace {
 
 using namespace korvan;
 
-TEST(menu_commands_test, mesh_frequency_caption) {
-    const struct {
-        float fMesh;
-        char separator;
-        const char* text;
-    } cases[] = {
-        {4998123.5f, '.', "             ( Mesh frequency = 4998.124 kHz )"},
-        {4998123.5f, ',', "             ( Mesh frequency = 4998,124 kHz )"},
-        {10700000.0f, '.', "             ( Mesh frequency = 10700.000 kHz )"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(meshFrequencyCaption(c.fMesh, c.separator), c.text);
-}
-
-TEST(menu_commands_test, each_command_sets_its_own_colour) {
+TEST(menu_commands_test, each_command_sets_its_colour) {
+    const std::pair<const char*, Rgb PlotColours::*> expected[] = {
+        {"S21Trace1", &PlotColours::s21},     {"S11Trace1", &PlotColours::s11},
+        {"VSWRTrace1", &PlotColours::vswr},   {"Background1", &PlotColours::background},
+        {"GridLines1", &PlotColours::grid},   {"UltimateAttnLine1", &PlotColours::ultAttn},
+        {"CursorLine1", &PlotColours::cursor}};
     ScriptedMessages messages;
     RecordingClipboard clipboard;
     MainForm form(messages, clipboard, ".", '.');
-    ASSERT_EQ(colourCommands().size(), 7u);
-    for (const ColourCommand& c : colourCommands()) {
-        form.state().colours = PlotColours{};
-        applyChosenColour(form, c, {1, 2, 3});
-        int changed = 0;
-        for (const ColourCommand& other : colourCommands())
-            changed += form.state().colours.*other.colour == Rgb{1, 2, 3};
-        EXPECT_EQ(changed, 1) << c.action;
-        EXPECT_EQ(findColourCommand(c.action), &c);
-        const bool legend = std::string(c.action) == "UltimateAttnLine1";
-        EXPECT_EQ(*form.form().at("Label85").fontColor == Rgb({1, 2, 3}), legend) << c.action;
+    ASSERT_EQ(colourCommands().size(), std::size(expected));
+    for (const auto& [action, member] : expected) {
+        const ColourCommand* command = findColourCommand(action);
+        ASSERT_NE(command, nullptr) << action;
         restoreDefaultColours(form);
-        EXPECT_EQ(*form.form().at("Label84").fontColor, colors::green);
+        PlotColours want;
+        want.*member = {1, 2, 3};
+        applyChosenColour(form, *command, {1, 2, 3});
+        EXPECT_EQ(form.state().colours, want) << action;
+        // Only the attenuation line takes its legend along.
+        EXPECT_EQ(*form.form().at("Label85").fontColor, want.ultAttn) << action;
     }
-    EXPECT_EQ(findColourCommand("Default1"), nullptr);
 }
 
-TEST(menu_commands_test, flash_inverts_red_only) {
-    EXPECT_EQ(flashedBackground({255, 255, 224}), Rgb({0, 255, 224}));
-    EXPECT_EQ(flashedBackground(flashedBackground({12, 34, 56})), Rgb({12, 34, 56}));
+TEST(menu_commands_test, mesh_frequency_caption) {
+    EXPECT_EQ(meshFrequencyCaption(5000135.0f, '.'),
+              "             ( Mesh frequency = 5000.135 kHz )");
+    EXPECT_EQ(meshFrequencyCaption(10700000.0f, ','),
+              "             ( Mesh frequency = 10700,000 kHz )");
 }
 
 } // namespace
