@@ -22,7 +22,15 @@ if(KORVAN_BUILD_TESTS)
     add_test(NAME desktop.entry COMMAND desktop-file-validate ${pkg}/${KORVAN_APP_ID}.desktop)
     add_test(NAME desktop.metainfo
              COMMAND appstreamcli validate --no-net ${pkg}/${KORVAN_APP_ID}.metainfo.xml)
+    set(gui_paths)
     if(KORVAN_BUILD_GUI)
+        # "|"-separated: the list passes as one argument to the check script.
+        string(JOIN "|" gui_paths
+               ./usr/bin/korvan
+               ./usr/share/doc/korvan/eKorvanHelp.pdf
+               ./usr/share/doc/korvan/dKorvanHelp.pdf
+               ./usr/share/applications/${KORVAN_APP_ID}.desktop
+               ./usr/share/icons/hicolor/scalable/apps/${KORVAN_APP_ID}.svg)
         add_test(NAME desktop.help_pdfs
                  COMMAND ${CMAKE_COMMAND} -DHELP_DIR=${CMAKE_BINARY_DIR}/docs/help
                          -P ${pkg}/check_help_pdfs.cmake)
@@ -49,3 +57,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 include(CPack)
+
+if(KORVAN_BUILD_TESTS)
+    add_test(NAME package.deb
+             COMMAND ${CMAKE_COMMAND} -DCPACK=${CMAKE_CPACK_COMMAND} -DBUILD=${CMAKE_BINARY_DIR}
+                     -DWORK=${CMAKE_BINARY_DIR}/package-check -DVERSION=${PROJECT_VERSION}
+                     "-DGUI_PATHS=${gui_paths}" -P ${pkg}/check_package.cmake)
+    set_tests_properties(package.deb PROPERTIES TIMEOUT 300)
+endif()
