@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 
+#include "app/program_info.h"
 #include "cli/subcommands.h"
 #include "numeric/number_text.h"
 #include "widgets/keystroke_filter.h"
@@ -92,6 +93,7 @@ std::variant<CliOptions, int> parseOptions(int argc, const char* const* argv, st
     writeSubcommandOverview(overview);
     app.footer(kFooter + overview.str());
     app.get_formatter()->column_width(28);
+    app.set_version_flag("--version", versionLine("korvan-cli"), "Print the version and exit");
 
     CliOptions options;
     std::string config, type, lm, cm, separator;
