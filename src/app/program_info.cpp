@@ -7,9 +7,13 @@
 
 namespace korvan {
 
-const char* versionNumber() { return KORVAN_VERSION; }
+const char* versionNumber() {
+    return KORVAN_VERSION;
+}
 
-std::string versionLine(const std::string& program) { return program + " " + versionNumber(); }
+std::string versionLine(const std::string& program) {
+    return program + " " + versionNumber();
+}
 
 std::string windowHelpText() {
     return versionLine("korvan") +

@@ -131,8 +131,8 @@ std::variant<CliOptions, int> parseOptions(int argc, const char* const* argv, st
                  "Write the three netlists into GPLA_files, ARD_files and SPICE_files under the "
                  "working folder, creating the folders if needed");
     app.add_flag("--json", options.json,
-                 "Print one JSON object (fields, labels, colors, state, messages, exported) "
-                 "instead of the readable report");
+                 "Print one JSON object (fields, labels, colors, state, messages, exported, "
+                 "design; see docs/json.md) instead of the readable report");
     app.add_flag("--sweep", options.sweep,
                  "Add the 501-point response across the span (f [Hz], S21, S11, VSWR)");
     auto* separatorOption =

@@ -98,7 +98,8 @@ TEST(cli_test, json_has_exactly_the_documented_keys) {
         ASSERT_EQ(run.exitCode, 0) << run.err;
         const json j = run.json();
 
-        std::set<std::string> top = {"fields", "labels", "colors", "state", "messages", "exported"};
+        std::set<std::string> top = {"fields",   "labels",   "colors", "state",
+                                     "messages", "exported", "design"};
         if (sweep) top.insert("sweep");
         EXPECT_EQ(keysOf(j), top);
 
