@@ -100,7 +100,8 @@ nlohmann::ordered_json namedDesignJson(const MainForm& form) {
         {"ladder", {{"Ck_F", ck}, {"Cs_F", cs}, {"offsets_Hz", meshOffsets(s, state["offsets"])}}},
         {"response",
          {{"IL_dB", s.ILmin},
-          {"ult_attn_dB", number(s.UltAttn)},
+          // Without a holder capacitance the attenuation keeps growing: no figure.
+          {"ult_attn_dB", s.Cp <= 1e-20 ? json(nullptr) : number(s.UltAttn)},
           {"bandwidths_Hz", state["bandwidths"]}}},
         {"parts",
          partsJson(partsList(analysis::ladderFromDesign(s, static_cast<double>(rm)), s.fs))},
