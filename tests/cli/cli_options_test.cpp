@@ -1,6 +1,7 @@
 // korvan-cli as a program: options, exit codes, messages on stderr and the
 // shape of its JSON.
 
+#include "app/program_info.h"
 #include "cli/cli_run.h"
 
 #include <gtest/gtest.h>
@@ -59,6 +60,14 @@ TEST(cli_test, help_documents_every_option_and_the_exit_codes) {
                                "  2  usage error",
                                "  3  an error ended the calculation"})
         EXPECT_NE(run.out.find(option), std::string::npos) << option;
+    EXPECT_TRUE(filesBelow(dir.path()).empty());
+}
+
+TEST(cli_test, version_is_the_project_version) {
+    TempDir dir;
+    const CliRun run = runCli(dir.path(), {"--version"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, std::string("korvan-cli ") + korvan::versionNumber() + "\n");
     EXPECT_TRUE(filesBelow(dir.path()).empty());
 }
 
