@@ -27,7 +27,8 @@ constexpr const char* kDescription =
 constexpr const char* kFooter =
     "Field values are taken as if typed into the window's field: digits and one decimal\n"
     "separator (\".\", \",\", \":\" and \";\" all become the decimal separator); the window's\n"
-    "checks, clamps and messages then apply. Messages go to stderr as \"TITLE: text\".\n"
+    "checks, clamps and messages then apply. Messages go to stderr as \"TITLE: text\",\n"
+    "followed by notes (\"note: --poles 20 was set to 14, ...\") for corrected values.\n"
     "The window's own Korvan3.cfg is never read or written unless named with --config;\n"
     "without --export nothing is written. The report (or the JSON) is printed also when\n"
     "the calculation stopped (exit codes 1 and 3).\n"
