@@ -4,7 +4,7 @@
 #include "cli/json_report.h"
 #include "cli/parts_list.h"
 
-#include <cmath>
+#include <algorithm>
 
 namespace korvan::cli {
 
