@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config ccache
+    build-essential cmake ninja-build pkg-config ccache git
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
     libeigen3-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
