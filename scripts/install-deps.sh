@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-    build-essential cmake ninja-build pkg-config
+    build-essential cmake ninja-build pkg-config ccache git
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
     libeigen3-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
@@ -21,6 +21,13 @@ done
 if [ ${#missing[@]} -gt 0 ]; then
     SUDO=""
     [ "$(id -u)" -eq 0 ] || SUDO="sudo"
-    $SUDO apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    # apt's own output goes to a log; only a failure shows its end.
+    log="${TMPDIR:-/tmp}/korvan-install-deps.log"
+    echo "Installing ${#missing[@]} Debian packages (apt's output: $log) ..."
+    if ! { $SUDO apt-get update -qq &&
+        DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"; } >"$log" 2>&1; then
+        echo "install-deps: apt-get failed; the end of $log:" >&2
+        tail -n 20 "$log" >&2
+        exit 1
+    fi
 fi

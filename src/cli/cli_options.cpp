@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 
+#include "app/program_info.h"
 #include "cli/subcommands.h"
 #include "numeric/number_text.h"
 #include "widgets/keystroke_filter.h"
@@ -26,7 +27,8 @@ constexpr const char* kDescription =
 constexpr const char* kFooter =
     "Field values are taken as if typed into the window's field: digits and one decimal\n"
     "separator (\".\", \",\", \":\" and \";\" all become the decimal separator); the window's\n"
-    "checks, clamps and messages then apply. Messages go to stderr as \"TITLE: text\".\n"
+    "checks, clamps and messages then apply. Messages go to stderr as \"TITLE: text\",\n"
+    "followed by notes (\"note: --poles 20 was set to 14, ...\") for corrected values.\n"
     "The window's own Korvan3.cfg is never read or written unless named with --config;\n"
     "without --export nothing is written. The report (or the JSON) is printed also when\n"
     "the calculation stopped (exit codes 1 and 3).\n"
@@ -92,6 +94,7 @@ std::variant<CliOptions, int> parseOptions(int argc, const char* const* argv, st
     writeSubcommandOverview(overview);
     app.footer(kFooter + overview.str());
     app.get_formatter()->column_width(28);
+    app.set_version_flag("--version", versionLine("korvan-cli"), "Print the version and exit");
 
     CliOptions options;
     std::string config, type, lm, cm, separator;
@@ -129,8 +132,8 @@ std::variant<CliOptions, int> parseOptions(int argc, const char* const* argv, st
                  "Write the three netlists into GPLA_files, ARD_files and SPICE_files under the "
                  "working folder, creating the folders if needed");
     app.add_flag("--json", options.json,
-                 "Print one JSON object (fields, labels, colors, state, messages, exported) "
-                 "instead of the readable report");
+                 "Print one JSON object (fields, labels, colors, state, messages, exported, "
+                 "design; see docs/json.md) instead of the readable report");
     app.add_flag("--sweep", options.sweep,
                  "Add the 501-point response across the span (f [Hz], S21, S11, VSWR)");
     auto* separatorOption =

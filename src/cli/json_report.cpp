@@ -1,5 +1,7 @@
 #include "cli/json_report.h"
 
+#include "cli/design_json.h"
+
 #include "numeric/number_text.h"
 #include "response/sweep.h"
 
@@ -133,6 +135,10 @@ std::optional<long double> displayedNumber(const std::string& text, char separat
     return numeric::parseNumber(text, separator);
 }
 
+nlohmann::ordered_json designStateJson(const MainForm& form) {
+    return stateJson(form);
+}
+
 nlohmann::ordered_json designJson(const MainForm& form, const StreamMessages& messages,
                                   const std::vector<std::filesystem::path>& exported,
                                   bool withSweep) {
@@ -160,6 +166,7 @@ nlohmann::ordered_json designJson(const MainForm& form, const StreamMessages& me
 
     json out = {{"fields", fields},         {"labels", labels},  {"colors", colours},
                 {"state", stateJson(form)}, {"messages", shown}, {"exported", files}};
+    out["design"] = namedDesignJson(form);
     if (withSweep) out["sweep"] = sweepJson(form.state());
     return out;
 }

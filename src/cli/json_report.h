@@ -30,6 +30,9 @@ std::optional<long double> displayedNumber(const std::string& text, char separat
 // steps through them.
 std::vector<double> sweepFrequencies(const DesignState& state);
 
+// The "state" object: the design state's numbers as the calculation keeps them.
+nlohmann::ordered_json designStateJson(const MainForm& form);
+
 nlohmann::ordered_json designJson(const MainForm& form, const StreamMessages& messages,
                                   const std::vector<std::filesystem::path>& exported,
                                   bool withSweep);

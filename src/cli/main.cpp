@@ -7,6 +7,7 @@
 #include "cli/cli_options.h"
 #include "cli/headless_design.h"
 #include "cli/json_report.h"
+#include "cli/option_notes.h"
 #include "cli/stream_messages.h"
 #include "cli/subcommands.h"
 #include "cli/text_report.h"
@@ -35,6 +36,7 @@ int main(int argc, char** argv) {
     MainForm form(messages, clipboard, workingFolder, options.separator);
     const auto outcome = cli::runDesign(form, messages, options);
     if (outcome.exitCode == cli::kExitUsage) return outcome.exitCode;
+    for (const auto& note : cli::optionNotes(options, form, messages)) std::cerr << note << '\n';
 
     if (options.json)
         std::cout << cli::designJson(form, messages, outcome.exported, options.sweep)

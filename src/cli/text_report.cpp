@@ -1,6 +1,8 @@
 #include "cli/text_report.h"
 
+#include "analysis/ladder_model.h"
 #include "cli/json_report.h"
+#include "cli/parts_list.h"
 #include "numeric/number_text.h"
 
 #include <iomanip>
@@ -125,6 +127,15 @@ void writeTextReport(std::ostream& out, const MainForm& form,
         << f.text("Label81") << '\n';
     out << "  " << f.text("Label91") << '\n';
     out << "  " << f.text("Label85") << ' ' << f.text("Label86") << '\n';
+
+    if (form.lastCalculationComplete()) {
+        r.heading("Parts list, input to output");
+        const auto rm = displayedNumber(f.text("AEdit8"), form.separator()).value_or(0);
+        writePartsList(out,
+                       partsList(analysis::ladderFromDesign(form.state(), static_cast<double>(rm)),
+                                 form.state().fs),
+                       form.separator());
+    }
 
     if (!exported.empty()) {
         r.heading("Files written");

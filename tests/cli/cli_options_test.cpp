@@ -1,6 +1,7 @@
 // korvan-cli as a program: options, exit codes, messages on stderr and the
 // shape of its JSON.
 
+#include "app/program_info.h"
 #include "cli/cli_run.h"
 
 #include <gtest/gtest.h>
@@ -62,6 +63,14 @@ TEST(cli_test, help_documents_every_option_and_the_exit_codes) {
     EXPECT_TRUE(filesBelow(dir.path()).empty());
 }
 
+TEST(cli_test, version_is_the_project_version) {
+    TempDir dir;
+    const CliRun run = runCli(dir.path(), {"--version"});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, std::string("korvan-cli ") + korvan::versionNumber() + "\n");
+    EXPECT_TRUE(filesBelow(dir.path()).empty());
+}
+
 TEST(cli_test, usage_errors_exit_with_2_and_write_nothing) {
     const std::vector<std::vector<std::string>> cases = {
         {"--lm", "62", "--cm", "20"},     // one crystal value only
@@ -98,7 +107,8 @@ TEST(cli_test, json_has_exactly_the_documented_keys) {
         ASSERT_EQ(run.exitCode, 0) << run.err;
         const json j = run.json();
 
-        std::set<std::string> top = {"fields", "labels", "colors", "state", "messages", "exported"};
+        std::set<std::string> top = {"fields",   "labels",   "colors", "state",
+                                     "messages", "exported", "design"};
         if (sweep) top.insert("sweep");
         EXPECT_EQ(keysOf(j), top);
 
@@ -204,16 +214,30 @@ TEST(cli_test, option_values_are_clamped_like_typed_ones) {
         std::vector<std::string> args;
         const char* field;
         const char* text;
+        const char* note; // on stderr, never on stdout
     } cases[] = {
-        {{"--ripple", "3.5"}, "AEdit5", "3"}, {{"--poles", "1"}, "AEdit6", "2"},
-        {{"--poles", "20"}, "AEdit6", "14"},  {{"--type", "qer", "--poles", "3"}, "AEdit6", "4"},
-        {{"--span", "500"}, "AEdit7", "400"}, {{"--bw", "4", "--span", "2"}, "AEdit7", "4"},
+        {{"--ripple", "3.5"}, "AEdit5", "3", "--ripple 3.5 was set to 3, the largest ripple"},
+        {{"--poles", "1"}, "AEdit6", "2", "--poles 1 was set to 2, the smallest pole count"},
+        {{"--poles", "20"}, "AEdit6", "14", "--poles 20 was set to 14, the largest pole count"},
+        {{"--type", "qer", "--poles", "3"},
+         "AEdit6",
+         "4",
+         "--poles 3 was set to 4, the smallest pole count of the QER type"},
+        {{"--span", "500"}, "AEdit7", "400", "--span 500 was set to 400, the largest span"},
+        {{"--bw", "4", "--span", "2"},
+         "AEdit7",
+         "4",
+         "--span 2 was set to 4, the 3 dB bandwidth (the span is at least the bandwidth)"},
+        {{"--rm", ""}, "AEdit8", "0", "--rm '' was set to 0, a lossless crystal"},
+        // The same value written back plainly is no correction.
+        {{"--poles", "08"}, "AEdit6", "8", nullptr},
     };
     for (const auto& c : cases) {
         TempDir dir;
         const CliRun run = runCli(dir.path(), withJson(c.args));
         ASSERT_EQ(run.exitCode, 0) << c.args.back() << run.err;
         EXPECT_EQ(run.json()["fields"][c.field], c.text) << c.args.back();
+        EXPECT_EQ(run.err, c.note ? std::string("note: ") + c.note + "\n" : "");
     }
 }
 
@@ -221,10 +245,12 @@ TEST(cli_test, rejected_input_exits_with_1_and_writes_no_file) {
     struct Case {
         std::vector<std::string> args;
         const char* text;
+        const char* option; // the second line names it
     } cases[] = {
-        {{"--bw", "0"}, "Input value(s) must be > 0 "},
-        {{"--fs", ""}, "Invalid or missing input value(s)"},
-        {{"--poles", "8.5"}, "Invalid or missing input value(s)"},
+        {{"--bw", "0"}, "Input value(s) must be > 0 ", "--bw 0"},
+        {{"--fs", ""}, "Invalid or missing input value(s)", "--fs ''"},
+        {{"--poles", "8.5"}, "Invalid or missing input value(s)", "--poles 8.5"},
+        {{"--fs", "5000", "--span", ""}, "Invalid or missing input value(s)", "--span ''"},
     };
     for (const auto& c : cases) {
         TempDir dir;
@@ -232,7 +258,8 @@ TEST(cli_test, rejected_input_exits_with_1_and_writes_no_file) {
         args.push_back("--export");
         const CliRun run = runCli(dir.path(), args);
         EXPECT_EQ(run.exitCode, 1) << c.text;
-        EXPECT_EQ(run.err, std::string("Error: ") + c.text + "\n");
+        EXPECT_EQ(run.err,
+                  std::string("Error: ") + c.text + "\nnote: caused by " + c.option + "\n");
         const json j = run.json();
         EXPECT_EQ(j["messages"], json::parse(R"([{"title": "Error", "text": ")" +
                                              std::string(c.text) + R"(", "answer": "OK"}])"));
@@ -263,6 +290,11 @@ TEST(cli_test, implausible_crystal_value_is_confirmed_only_with_yes) {
         const CliRun run = runCli(dir.path(), withJson(c.args));
         EXPECT_EQ(run.exitCode, c.exitCode) << c.args[1] << run.err;
         EXPECT_EQ(run.err.substr(0, question.size()), question);
+        const std::string hint = "note: the question was answered No; answer it with --yes\n";
+        if (c.exitCode == 1)
+            EXPECT_EQ(run.err.substr(question.size()), hint);
+        else
+            EXPECT_EQ(run.err.find(hint), std::string::npos);
         const json j = run.json();
         ASSERT_FALSE(j["messages"].empty());
         EXPECT_EQ(j["messages"][0]["title"], "Confirmation needed");
@@ -372,7 +404,8 @@ TEST(cli_test, unusable_config_file_is_a_usage_error) {
     writeFile(dir.path() / "short.cfg", "1\r\n0\r\n62\r\n");
     const CliRun shortRun = runCli(dir.path(), withJson({"--config", "short.cfg"}));
     EXPECT_EQ(shortRun.exitCode, 1);
-    EXPECT_EQ(shortRun.err, "Error: Invalid or missing input value(s)\n");
+    EXPECT_EQ(shortRun.err, "Error: Invalid or missing input value(s)\nnote: caused by AEdit2 as "
+                            "loaded from --config; set it with --fs\n");
     // ... unless options supply them.
     const CliRun filled = runCli(
         dir.path(), withJson({"--config", "short.cfg", "--fs", "4998", "--cp", "4", "--bw", "3",

@@ -2,6 +2,7 @@
 // working folder, shown in the main window.
 
 #include "app/gui/main_window.h"
+#include "app/program_info.h"
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
 
@@ -13,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 #include <fstream>
+#include <iostream>
 #include <string>
 #include <unistd.h>
 
@@ -44,6 +46,8 @@ double msSinceProcessStart() {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // Answered before QApplication: no display needed, no folder created.
+    if (const auto code = korvan::answerInfoOption(argc, argv, std::cout)) return *code;
     QElapsedTimer sinceMain;
     sinceMain.start();
     QApplication app(argc, argv);
