@@ -2,6 +2,7 @@
 // texts in, label texts and message boxes out.
 
 #include "tools/g3uur_form.h"
+#include "tools/gradient.h"
 #include "tools/xtal3db_form.h"
 
 #include <gtest/gtest.h>
@@ -237,6 +238,22 @@ TEST_F(G3uurTest, a_vanishing_denominator_is_an_error_report) {
     ASSERT_EQ(messages.shown().size(), 1u);
     EXPECT_EQ(messages.shown()[0].message, errorReport("Floating point division by zero"));
     EXPECT_EQ(results(), (std::vector<std::string>{"15.598", "25.379", "7998.777"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST(gradient_test, rows_of_the_info_window) {
+    using korvan::Rgb;
+    const auto rows = korvan::tools::gradientRows(korvan::tools::kInfoTopColour,
+                                                  korvan::tools::kInfoBottomColour, 0, 235);
+    ASSERT_EQ(rows.size(), 235u);
+    EXPECT_EQ(rows[0], (Rgb{0, 0, 255}));
+    EXPECT_EQ(rows[117], (Rgb{72, 127, 216}));
+    EXPECT_EQ(rows[234], (Rgb{143, 254, 176}));
+    EXPECT_TRUE(korvan::tools::gradientRows({}, {}, 10, 10).empty());
+    EXPECT_TRUE(korvan::tools::gradientRows({}, {}, 10, 3).empty());
 }
 
 } // namespace
