@@ -18,8 +18,8 @@ constexpr int kBoundaryX = 152;
 
 // A capacitor in a vertical wire: two plates around `y`.
 void capacitor(QPainter& p, int x, int y) {
-    p.drawLine(x - 8, y - 3, x + 8, y - 3);
-    p.drawLine(x - 8, y + 3, x + 8, y + 3);
+    p.drawLine(x - 7, y - 3, x + 7, y - 3);
+    p.drawLine(x - 7, y + 3, x + 7, y + 3);
 }
 
 void arrow(QPainter& p, int x1, int x2, int y) {
@@ -53,7 +53,7 @@ QRect G3uurCircuit::c1Field() {
     return {kNodeX - 46, 30, 34, 20};
 }
 QRect G3uurCircuit::c2Field() {
-    return {kNodeX - 46, 82, 34, 20};
+    return {kNodeX - 46, 76, 34, 20};
 }
 
 void G3uurCircuit::paintEvent(QPaintEvent*) {
@@ -92,7 +92,7 @@ void G3uurCircuit::paintEvent(QPaintEvent*) {
     p.drawLine(kSwitchX, 52, kSwitchX + 9, 74);
     dot(p, kSwitchX, 76);
     p.drawLine(kSwitchX, 76, kSwitchX, kGround);
-    p.drawText(QRect(kSwitchX + 6, 48, 24, 14), Qt::AlignLeft | Qt::AlignVCenter, "SW");
+    p.drawText(QRect(kCswX + 4, 34, 22, 14), Qt::AlignLeft | Qt::AlignVCenter, "SW");
 
     // Divider: C1 from the right end to the tap, C2 from the tap to ground.
     p.drawLine(kNodeX, kTop, kNodeX, 37);

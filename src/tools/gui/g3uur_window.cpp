@@ -76,8 +76,10 @@ void G3uurWindow::buildControls(char sep) {
     auto* c2 = makeEntry(this, "AEdit6", sep, G3uurCircuit::c2Field().translated(origin));
     setTextColour(c2, kRedText);
     // The units stand under the fields, clear of the drawing's lines.
-    makeLabel(this, "Label11", "pF", c1->geometry().translated(0, 19), Qt::AlignCenter);
-    makeLabel(this, "Label12", "pF", c2->geometry().translated(0, 19), Qt::AlignCenter);
+    makeLabel(this, "Label11", "pF", QRect(c1->x(), c1->y() + 20, c1->width(), 14),
+              Qt::AlignCenter);
+    makeLabel(this, "Label12", "pF", QRect(c2->x(), c2->y() + 20, c2->width(), 14),
+              Qt::AlignCenter);
 
     QLabel* heading = makeLabel(this, "Label2", "Xtal oscillation frequencies", {240, 112, 228, 18},
                                 Qt::AlignCenter);

@@ -3,6 +3,7 @@
 #include "tools/gradient.h"
 #include "tools/gui/tool_widgets.h"
 
+#include <QFontMetrics>
 #include <QPainter>
 
 #ifndef KORVAN_VERSION
@@ -23,8 +24,16 @@ QLabel* infoLabel(QWidget* parent, const char* name, const QString& text, QRect 
                   const QColor& colour, bool wrap) {
     QLabel* l = makeLabel(parent, name, text, box, Qt::AlignCenter);
     l->setWordWrap(wrap);
+    // The described character height, unless the text would not fit its box
+    // in the font at hand (DejaVu runs wider than the design's font).
     QFont f = l->font();
-    f.setPixelSize(pixels);
+    for (int size = pixels; size >= pixels * 3 / 4; --size) {
+        f.setPixelSize(size);
+        const QRect need = QFontMetrics(f).boundingRect(
+            QRect(0, 0, box.width(), 10000), Qt::AlignCenter | (wrap ? Qt::TextWordWrap : 0),
+            text);
+        if (need.width() <= box.width() && need.height() <= box.height()) break;
+    }
     l->setFont(f);
     setTextColour(l, colour);
     l->setAttribute(Qt::WA_TranslucentBackground);
@@ -54,15 +63,15 @@ InfoWindow::InfoWindow(QWidget* parent)
               "Cohn, QER characteristics ",
               {8, 35, 369, 41}, 16, Qt::white, true);
     infoLabel(this, "Label5",
-              "Method: ladder synthesis from the coupling coefficients of Dishal and Zverev; "
-              "Cohn and QER designs; crystal data by the 3 dB and G3UUR methods.",
+              "Method: coupling coefficients after Dishal and Zverev; Cohn and QER designs; "
+              "crystal data by the 3 dB and G3UUR methods.",
               {6, 78, 373, 37}, 13, Qt::white, true);
     infoLabel(this, "Label4", "Free software under the GNU GPL, version 3 or later.",
               {6, 118, 373, 15}, 11, Qt::cyan, false);
     infoLabel(this, "Label6", "Provided as is: no warranty, no liability for its results.",
               {6, 134, 373, 15}, 11, Qt::yellow, false);
     infoLabel(this, "Label3",
-              QStringLiteral("KORVAN  Vers. %1\nqx0zz and the KORVAN developers\n2026")
+              QStringLiteral("KORVAN  Vers. %1\nby qx0zz and contributors\n2026")
                   .arg(QStringLiteral(KORVAN_VERSION)),
               {56, 152, 273, 81}, 16, QColor(128, 0, 0), true);
 }

@@ -95,27 +95,27 @@ void Xtal3dbWindow::buildControls(char sep) {
         QRect box;
     };
     const Result results[] = {
-        {"Label5", "Label9", "Xtal Inductance       Lm [mH]", {252, 70, 90, 22}},
-        {"Label6", "Label10", "Xtal Capacitance        Cm [fF]", {350, 70, 90, 22}},
-        {"Label7", "Label11", "Loss Resistance        [Ohm]", {268, 136, 74, 22}},
-        {"Label8", "Label12", "Xtal Qu", {350, 136, 90, 22}},
+        {"Label5", "Label9", "Xtal Inductance       Lm [mH]", {250, 66, 92, 22}},
+        {"Label6", "Label10", "Xtal Capacitance        Cm [fF]", {348, 66, 92, 22}},
+        {"Label7", "Label11", "Loss Resistance        [Ohm]", {268, 134, 74, 22}},
+        {"Label8", "Label12", "Xtal Qu", {348, 134, 92, 22}},
     };
     for (const auto& r : results) {
         makeResult(this, r.name, r.box, kRedText);
-        const QRect captionBox(r.name == std::string_view("Label7") ? 252 : r.box.left(),
-                               r.box.bottom() + 3, 90, 30);
+        const QRect captionBox(r.name == std::string_view("Label7") ? 248 : r.box.left() - 2,
+                               r.box.bottom() + 2, 98, 42);
         QLabel* c = makeText(this, r.captionName, r.caption, captionBox, Qt::AlignHCenter | Qt::AlignTop);
         setTextColour(c, kNavy);
         setBold(c);
     }
     auto* lossMode = new QCheckBox(this);
     lossMode->setObjectName("CheckBox1");
-    lossMode->setGeometry(250, 139, 16, 17);
-    auto* loss = makeEntry(this, "AEdit7", sep, {268, 136, 74, 22});
+    lossMode->setGeometry(250, 137, 16, 17);
+    auto* loss = makeEntry(this, "AEdit7", sep, {268, 134, 74, 22});
     setTextColour(loss, kGreenText);
     loss->raise();
 
-    makeButton(this, "Button1", "Calculate", {300, 214, 100, 30});
+    makeButton(this, "Button1", "Calculate", {296, 222, 100, 30});
 
     // The fields first, in the order they are read, then the buttons.
     const char* order[] = {"AEdit1", "AEdit5", "AEdit2", "AEdit3", "RadioButton1", "AEdit4",
