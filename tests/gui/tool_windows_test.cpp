@@ -184,6 +184,11 @@ void ToolWindowsTest::infoGradient() {
         QCOMPARE(QColor(image.pixel(1, 234)), QColor(143, 254, 176));
         QCOMPARE(d->findChild<QLabel*>("Label1")->text(),
                  QString("Crystal Ladder Filter Program "));
+        // Enlarged, the gradient spans the new height.
+        d->resize(386, 470);
+        const QImage tall = d->grab().toImage();
+        QCOMPARE(QColor(tall.pixel(1, 0)), QColor(0, 0, 255));
+        QCOMPARE(QColor(tall.pixel(1, 469)), QColor(144, 254, 176));
     });
 }
 
