@@ -85,9 +85,9 @@ struct ToolCommand {
 // The whole subcommand: options, single calculation or batch, output.
 int runToolCommand(int argc, const char* const* argv, const ToolCommand& command);
 
-// The batch alone, from a CSV text (`source` names it in messages).
-int runToolBatch(std::string_view csvText, const ToolCommand& command, char separator,
-                 bool json, std::ostream& out, std::ostream& err);
+// The batch alone, from the text of a CSV file.
+int runToolBatch(std::string_view csvText, const ToolCommand& command, char separator, bool json,
+                 std::ostream& out, std::ostream& err);
 
 // Fills `refused` and `messages` from the boxes a sink recorded.
 void takeMessages(ToolResult& result, const ScriptedMessages& sink);

@@ -17,8 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& line : lines) {
         if (line.number != previous + 1) std::abort();
         previous = line.number;
-        if (line.faultColumn && (*line.faultColumn < 1 ||
-                                 *line.faultColumn > static_cast<int>(line.cells.size()) + 1))
+        if (line.faultColumn &&
+            (*line.faultColumn < 1 || *line.faultColumn > static_cast<int>(line.cells.size()) + 1))
             std::abort();
         for (const auto& cell : line.cells) cellBytes += cell.size();
     }
