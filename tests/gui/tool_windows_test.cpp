@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -90,6 +92,7 @@ class ToolWindowsTest : public QObject {
     void xtal3dbFromTheMenu();
     void g3uurFromTheMenu();
     void infoGradient();
+    void refusalBoxStandsOverTheWindow();
 };
 
 void ToolWindowsTest::createdOnceInOrder() {
@@ -189,6 +192,32 @@ void ToolWindowsTest::infoGradient() {
         const QImage tall = d->grab().toImage();
         QCOMPARE(QColor(tall.pixel(1, 0)), QColor(0, 0, 255));
         QCOMPARE(QColor(tall.pixel(1, 469)), QColor(144, 254, 176));
+    });
+}
+
+void ToolWindowsTest::refusalBoxStandsOverTheWindow() {
+    Session s;
+    openFromMenu(s, "N3dbMethod1", "TForm4", [](QDialog* d) {
+        QTRY_COMPARE(text(d, "Label5"), QString("74.90"));
+        QString title, shown;
+        QWidget* boxParent = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            shown = box->text();
+            boxParent = box->parentWidget();
+            QCOMPARE(box->icon(), QMessageBox::Warning);
+            box->button(QMessageBox::Ok)->click();
+        });
+        typeAndEnter(d, "AEdit4", "100");
+        QCOMPARE(title, QString("Error"));
+        QCOMPARE(shown, QString("Must be lower than 100%"));
+        QCOMPARE(boxParent, d);
+        QCOMPARE(text(d, "Label5"), QString("74.90"));
+        // Still usable: the next measurement calculates.
+        typeAndEnter(d, "AEdit4", "50");
+        QCOMPARE(text(d, "Label7"), QString("100.0"));
     });
 }
 
