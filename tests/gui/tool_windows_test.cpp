@@ -43,9 +43,10 @@ struct Session {
     std::unique_ptr<ToolWindows> tools;
 };
 
-void saveScreenshot(QWidget* w) {
+void saveScreenshot(QWidget* w, const QString& suffix = {}) {
     const QByteArray folder = qgetenv("KORVAN_SCREENSHOT_DIR");
-    if (!folder.isEmpty()) w->grab().save(QString(folder) + "/" + w->objectName() + ".png");
+    if (!folder.isEmpty())
+        w->grab().save(QString(folder) + "/" + w->objectName() + suffix + ".png");
 }
 
 // Triggers the menu item; `inside` runs while the modal window is open and
@@ -133,7 +134,7 @@ void ToolWindowsTest::xtal3dbFromTheMenu() {
         QVERIFY(loss->isVisible());
         QCOMPARE(loss->text(), QString("99.5"));
         QVERIFY(!d->findChild<QRadioButton*>("RadioButton1")->isVisible());
-        saveScreenshot(d);
+        saveScreenshot(d, "-loss-resistance");
         typeAndEnter(d, "AEdit7", "50");
         QCOMPARE(text(d, "AEdit4"), QString("66.67"));
     });
