@@ -111,7 +111,15 @@ int runToolBatch(std::string_view csvText, const ToolCommand& command, char sepa
             << *line->faultColumn << ": " << line->fault << '\n';
         return kToolExitUsage;
     }
-    const std::vector<std::string> header = line->cells;
+    // Spreadsheets often end each line with a delimiter: empty columns at
+    // the end of the header (and empty cells there) are not columns.
+    std::vector<std::string> header = line->cells;
+    while (!header.empty() && header.back().empty()) header.pop_back();
+    if (header.empty()) {
+        err << "korvan-cli " << command.name << ": row " << line->number
+            << ": the header names no inputs\n";
+        return kToolExitUsage;
+    }
     for (std::size_t c = 0; c < header.size(); ++c) {
         const auto known = std::any_of(command.inputs.begin(), command.inputs.end(),
                                        [&](const ToolInput& in) { return in.name == header[c]; });
@@ -148,20 +156,21 @@ int runToolBatch(std::string_view csvText, const ToolCommand& command, char sepa
         }
         BatchRow row;
         row.number = line->number;
-        row.cells = line->cells;
+        std::vector<std::string> cells = line->cells;
+        while (cells.size() > header.size() && cells.back().empty()) cells.pop_back();
+        row.cells = cells;
         const std::string at = "row " + std::to_string(line->number) + ", column ";
         if (line->faultColumn) {
             row.fault = at + std::to_string(*line->faultColumn) + ": " + line->fault;
-        } else if (line->cells.size() < header.size()) {
-            row.fault = at + std::to_string(line->cells.size() + 1) + " (" +
-                        header[line->cells.size()] + "): missing; the header has " +
-                        std::to_string(header.size()) + " columns";
-        } else if (line->cells.size() > header.size()) {
+        } else if (cells.size() < header.size()) {
+            row.fault = at + std::to_string(cells.size() + 1) + " (" + header[cells.size()] +
+                        "): missing; the header has " + std::to_string(header.size()) + " columns";
+        } else if (cells.size() > header.size()) {
             row.fault = at + std::to_string(header.size() + 1) + ": a cell beyond the header's " +
                         std::to_string(header.size()) + " columns";
         } else {
             for (std::size_t c = 0; c < header.size() && row.fault.empty(); ++c) {
-                const std::string& cell = line->cells[c];
+                const std::string& cell = cells[c];
                 if (cell.empty()) continue; // the field keeps its default
                 const auto typed = typeIntoField(cell, separator);
                 if (!typed)

@@ -97,7 +97,7 @@ TEST(crystal_tools_cli_test, batch_reports_each_row_and_goes_on) {
 TEST(crystal_tools_cli_test, batch_rows_that_cannot_be_read_name_row_and_column) {
     korvan::test::TempDir dir;
     const auto csv = dir.path() / "m.csv";
-    std::ofstream(csv) << "fs,bandwidth\n5000,abc\n5000\n5000,250,1\n\"5000,250\n\"4000\",250\n";
+    std::ofstream(csv) << "fs,bandwidth,\n5000,abc\n5000\n5000,250,1\n\"5000,250\n\"4000\",250,\n";
     const auto run = runCli(
         dir.path(), {"xtal3db", "--csv", csv.string(), "--json", "--decimal-separator", "."});
     EXPECT_EQ(run.exitCode, 1);
