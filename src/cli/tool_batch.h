@@ -25,7 +25,8 @@
 // few or too many cells, a bad quote, a value that cannot be typed) is
 // refused with a message naming its row and column, and the batch goes on.
 // Rows are numbered as the file's lines (the header is row 1); empty lines
-// are skipped with a note on stderr.
+// are skipped with a note on stderr, and empty columns after the last named
+// one (a trailing delimiter) are ignored.
 //
 // Exit codes: 0 every calculation computed, 1 some refused, 2 usage error
 // (unknown option or column, unreadable file).
