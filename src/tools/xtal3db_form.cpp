@@ -146,6 +146,7 @@ void Xtal3dbForm::getInputs() {
     const auto load = readField("AEdit5");
     if (!load) return fail();
     const long double R = *source + *load;
+    if (std::fabs(R) > std::numeric_limits<double>::max()) return fail();
     s_.R = static_cast<double>(R);
     auto v = readField("AEdit2");
     if (!v || std::fabs(*v * 1000) > std::numeric_limits<double>::max()) return fail();

@@ -74,6 +74,7 @@ TEST_F(Xtal3dbTest, refusals_keep_the_results) {
         {"AEdit2", "abc", {kInvalid}},
         {"AEdit3", "1e999", {kInvalid}},
         {"AEdit3", "nan", {kInvalid}},
+        {"AEdit3", "1e39", {kInvalid}},
     };
     for (const auto& c : cases) {
         ScriptedMessages sink;
