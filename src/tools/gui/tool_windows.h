@@ -39,6 +39,9 @@ class ToolWindows : public QObject {
     G3uurWindow* g3uur() const { return g3uur_; }
     InfoWindow* info() const { return info_; }
 
+    // The main form's model, for the windows that copy from it.
+    const FormModel& mainModel() const { return mainModel_; }
+
     // Presses the main window's "Calculate" as a click would (a full
     // calculation through the main window's event path).
     void pressCalculate() const;
