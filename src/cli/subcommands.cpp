@@ -1,5 +1,7 @@
 #include "cli/subcommands.h"
 
+#include "cli/crystal_tool_commands.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -8,7 +10,10 @@ namespace korvan::cli {
 
 std::span<const Subcommand> subcommands() {
     // Each entry's run function lives in its own cli/<name>_command.cpp.
-    static const std::vector<Subcommand> all = {};
+    static const std::vector<Subcommand> all = {
+        {"xtal3db", "Crystal Lm, Cm, Rm and Qu from a 3 dB bandwidth measurement", runXtal3db},
+        {"g3uur", "Crystal Lm, Cm and fs by the G3UUR oscillator method", runG3uur},
+    };
     return all;
 }
 
