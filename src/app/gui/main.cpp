@@ -4,6 +4,7 @@
 #include "app/gui/main_window.h"
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
+#include "tools/gui/copying_tool_windows.h"
 
 #include <QApplication>
 #include <QDir>
@@ -63,6 +64,8 @@ int main(int argc, char* argv[]) {
     korvan::MainForm form(messages, clipboard, QDir::currentPath().toStdString(),
                           systemSeparator());
     korvan::gui::MainWindow window(form, messages);
+    korvan::gui::CopyingToolWindows copyingTools(window, form.form(), form.state(), messages,
+                                                 form.separator());
 
     if (!measure) {
         window.startUp();
