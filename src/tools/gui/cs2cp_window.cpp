@@ -27,7 +27,7 @@ void drawTerminations(QPainter& p) {
     text(p, QPointF(40, 56), QStringLiteral("Rs"), Qt::AlignLeft);
     ground(p, QPointF(28, bottom));
 
-    const qreal left = 286, right = 330;
+    const qreal left = 274, right = 316;
     terminal(p, QPointF(left - 14, top));
     wire(p, QPointF(left - 11, top), QPointF(right, top));
     dot(p, QPointF(left, top));

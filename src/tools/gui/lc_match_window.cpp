@@ -39,12 +39,12 @@ void drawNetworks(QPainter& p) {
             capacitor(p, node, foot);
         else
             inductor(p, node, foot);
-        text(p, QPointF(node.x() + 6, (top + bottom) / 2 - 4),
+        text(p, QPointF(node.x() + 8, (top + bottom) / 2 - 2),
              lowPass ? QStringLiteral("Cpar") : QStringLiteral("Lpar"), Qt::AlignLeft);
         ground(p, foot);
     };
     section(0, true);
-    text(p, QPointF(160, 50), QStringLiteral("equivalent >>"), Qt::AlignCenter, Qt::red, false,
+    text(p, QPointF(162, 34), QStringLiteral("equivalent >>"), Qt::AlignCenter, Qt::red, false,
          true);
     section(196, false);
 }

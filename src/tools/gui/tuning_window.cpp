@@ -38,7 +38,7 @@ void TuningWindow::buildControls() {
     // The notes at the top.
     auto* note = new QGroupBox(QStringLiteral(" Please Note: "), this);
     note->setObjectName("GroupBox1");
-    note->setGeometry(6, 2, 433, 116);
+    note->setGeometry(6, 2, 433, 140);
     setBold(note, true);
     setColours(note, colors::blue, colors::white);
     const auto noteText = [&](const char* name, const char* text, QRect r, Rgb colour) {
@@ -47,6 +47,7 @@ void TuningWindow::buildControls() {
         QFont f = l->font();
         f.setBold(false);
         f.setUnderline(false);
+        f.setPixelSize(10); // three notes in a small box
         l->setFont(f);
         l->setWordWrap(true);
         return l;
@@ -55,23 +56,23 @@ void TuningWindow::buildControls() {
              "The Korvan program assumes equal crystal frequencies (\"Nominal Xtal Series "
              "Freq.\"). The necessary frequency offsets are achieved by series capacitances "
              "which shift the xtal resonances upward by the required amount. ",
-             {8, 16, 417, 28}, colors::maroon);
+             {8, 15, 417, 40}, colors::maroon);
     noteText("Label12",
              "These offsets are shown besides the series (tuning) capacitances. If the xtals "
              "cannot be matched (i.e., show different frequencies), this program allows the "
              "calculation of the necessary tuning capacitances to still achieve the correct "
              "offsets.",
-             {8, 46, 417, 42}, colors::green);
+             {8, 55, 417, 54}, colors::green);
     QLabel* ref = noteText("Label14",
                            "Please refer to the xtal tuning example and comments in the appendix "
                            "of the help file",
-                           {8, 92, 417, 16}, colors::red);
+                           {8, 110, 417, 26}, colors::red);
     QFont underlined = ref->font();
     underlined.setUnderline(true);
     ref->setFont(underlined);
 
     // Crystal and coupling data.
-    QFrame* in = panel(this, "Panel1", {6, 122, 433, 146}, kInputPanel);
+    QFrame* in = panel(this, "Panel1", {6, 146, 433, 132}, kInputPanel);
     auto* group = new QGroupBox(QStringLiteral("Select either Lm or Cm of xtal  "), in);
     group->setObjectName("RadioGroup1");
     group->setGeometry(6, 2, 196, 38);
@@ -86,20 +87,20 @@ void TuningWindow::buildControls() {
         runEvent([this, item] { form_.radioGroup1Click(item); });
     });
 
-    widgets::TAEdit* lmCm = entry(in, "AEdit1", {6, 46, 70, 20}, colors::blue, true);
+    widgets::TAEdit* lmCm = entry(in, "AEdit1", {6, 42, 70, 20}, colors::blue, true);
     aEdit1_ = lmCm;
-    QLabel* unit = result(in, "Panel2", {78, 46, 32, 20}, colors::black, Qt::AlignLeft);
+    QLabel* unit = result(in, "Panel2", {78, 42, 32, 20}, colors::black, Qt::AlignLeft);
     unit->setFrameStyle(QFrame::Panel | QFrame::Raised);
     setColours(unit, colors::black, kInputPanel);
-    widgets::TAEdit* nominal = entry(in, "AEdit2", {6, 70, 70, 20}, colors::blue, true);
+    widgets::TAEdit* nominal = entry(in, "AEdit2", {6, 64, 70, 20}, colors::blue, true);
     QLabel* nominalCaption = label(in, "Panel3", QStringLiteral("kHz Nominal Xtal Series Freq."),
-                                   {78, 70, 170, 20});
+                                   {78, 64, 170, 20});
     nominalCaption->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    widgets::TAEdit* holder = entry(in, "AEdit5", {6, 94, 70, 20}, colors::blue, true);
-    label(in, "Label7", QStringLiteral("pF   Xtal Holder Capacitance Cp"), {80, 94, 180, 20});
-    widgets::TAEdit* actual = entry(in, "AEdit3", {6, 118, 70, 20}, colors::red, true);
+    widgets::TAEdit* holder = entry(in, "AEdit5", {6, 86, 70, 20}, colors::blue, true);
+    label(in, "Label7", QStringLiteral("pF   Xtal Holder Capacitance Cp"), {80, 86, 180, 20});
+    widgets::TAEdit* actual = entry(in, "AEdit3", {6, 108, 70, 20}, colors::red, true);
     QLabel* actualCaption = label(in, "Label8", QStringLiteral("kHz Current  Xtal Series Freq."),
-                                  {80, 118, 190, 20}, colors::red);
+                                  {80, 108, 190, 20}, colors::red);
     setBold(actualCaption);
 
     // The reference mesh, right of the crystal.
@@ -122,31 +123,31 @@ void TuningWindow::buildControls() {
                           {272, 92, 150, 22});
     QLabel* otherValue = result(in, "Label2", {0, 0, 0, 20}, colors::black, kCentre);
     placeOverBlanks(other, otherValue, 5, 24);
-    label(in, "Label5", QStringLiteral("Current - Nominal [Hz]"), {230, 120, 130, 18});
-    result(in, "Label6", {362, 118, 64, 20}, colors::blue, kRight);
 
     // The offsets and the result.
     QLabel* nominalOffset =
-        label(this, "Label9", QStringLiteral("Nominal Offset in (Hz)"), {10, 276, 150, 18},
+        label(this, "Label9", QStringLiteral("Nominal Offset in (Hz)"), {6, 282, 140, 18},
               colors::red);
     setBold(nominalOffset, true);
-    widgets::TAEdit* offset = entry(this, "AEdit4", {162, 274, 64, 20}, colors::red, true);
+    widgets::TAEdit* offset = entry(this, "AEdit4", {146, 282, 54, 18}, colors::red, true);
     QLabel* actualOffset = label(this, "Label10", QStringLiteral("Actual Xtal offset [Hz]"),
-                                 {10, 302, 150, 18}, colors::maroon);
+                                 {6, 300, 140, 18}, colors::maroon);
     QFont u = actualOffset->font();
     u.setUnderline(true);
     actualOffset->setFont(u);
-    result(this, "Label13", {162, 300, 64, 20}, colors::red, kRight);
+    result(this, "Label13", {146, 300, 54, 18}, colors::red, kRight);
+    label(this, "Label5", QStringLiteral("Current - Nominal [Hz]"), {6, 318, 140, 18});
+    result(this, "Label6", {146, 318, 54, 18}, colors::blue, kRight);
 
-    QFrame* out = panel(this, "Panel7", {236, 272, 132, 60}, kInputPanel);
+    QFrame* out = panel(this, "Panel7", {204, 281, 164, 56}, kInputPanel);
     QLabel* ctCaption =
-        label(out, "Label3", QStringLiteral("Tuning Capacitance (pF)"), {4, 4, 124, 18},
+        label(out, "Label3", QStringLiteral("Tuning Capacitance (pF)"), {4, 4, 156, 18},
               colors::blue, kCentre);
     setBold(ctCaption);
-    QLabel* ct = result(out, "Label4", {22, 26, 88, 26}, colors::red, kCentre);
+    QLabel* ct = result(out, "Label4", {36, 25, 92, 26}, colors::red, kCentre);
     setBold(ct);
 
-    QPushButton* calc = calculateButton(this, {376, 286, 62, 32});
+    QPushButton* calc = calculateButton(this, {372, 292, 66, 32});
 
     QWidget::setTabOrder(lmCm, nominal);
     QWidget::setTabOrder(nominal, actual);
