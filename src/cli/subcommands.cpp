@@ -1,5 +1,7 @@
 #include "cli/subcommands.h"
 
+#include "cli/copying_tool_command.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -8,7 +10,11 @@ namespace korvan::cli {
 
 std::span<const Subcommand> subcommands() {
     // Each entry's run function lives in its own cli/<name>_command.cpp.
-    static const std::vector<Subcommand> all = {};
+    static const std::vector<Subcommand> all = {
+        {"tuning", "Tuning capacitor for a crystal off its nominal frequency", runTuningCommand},
+        {"lcmatch", "L-C matching networks between two resistances", runLcMatchCommand},
+        {"cs2cp", "Series termination (Rs, Cs) as a parallel one (Rp, Cp)", runCs2CpCommand},
+    };
     return all;
 }
 
