@@ -44,8 +44,8 @@ void writeReport(std::ostream& out, const CopyingToolSpec& spec, const FormModel
     const auto lines = [&](const char* heading, const std::vector<ReportLine>& rows) {
         out << '\n' << heading << '\n';
         for (const auto& row : rows)
-            out << "  " << std::left << std::setw(34) << row.caption
-                << tidy(form.text(row.control)) << '\n';
+            out << "  " << std::left << std::setw(34) << row.caption << tidy(form.text(row.control))
+                << '\n';
     };
     out << spec.title << '\n';
     lines("Inputs", spec.inputs);
@@ -88,8 +88,8 @@ int runCopyingTool(const CopyingToolSpec& spec, int argc, const char* const* arg
     std::vector<std::string> rest = app.remaining();
     std::vector<const char*> designArgs{argv[0]};
     for (const auto& arg : rest) designArgs.push_back(arg.c_str());
-    const auto parsed = parseOptions(static_cast<int>(designArgs.size()), designArgs.data(),
-                                     std::cout, std::cerr);
+    const auto parsed =
+        parseOptions(static_cast<int>(designArgs.size()), designArgs.data(), std::cout, std::cerr);
     if (const int* code = std::get_if<int>(&parsed)) return *code;
     const auto& options = std::get<CliOptions>(parsed);
 

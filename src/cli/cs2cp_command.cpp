@@ -34,8 +34,9 @@ int runCs2CpCommand(int argc, const char* const* argv) {
         "frequency. Frequency, Rs and Cs come from the main design (fs, termination, Cs1).",
         "LadderTermination  RsCs_to_RpCp",
         {{"--frequency", "AEdit3", "KHZ", "Frequency [kHz] instead of the design's fs"},
-         {"--rs", "AEdit2", "OHM", "Series resistance Rs [Ohm] instead of the design's "
-                                    "termination"},
+         {"--rs", "AEdit2", "OHM",
+          "Series resistance Rs [Ohm] instead of the design's "
+          "termination"},
          {"--cs", "AEdit1", "PF", "Series capacitance Cs [pF] instead of the design's Cs1"}},
         {"AEdit1", "AEdit2", "AEdit3"},
         {"Label1", "Label2"},

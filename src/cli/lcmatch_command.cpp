@@ -16,8 +16,12 @@ class LcMatchSession : public ToolSession {
     void calculate() override { form_.button1Click(); }
     nlohmann::ordered_json state() const override {
         const auto& s = form_.state();
-        return {{"R1", s.R1},           {"R2", s.R2},           {"f", s.f},
-                {"Lseries", s.Lseries}, {"Cparallel", s.Cparallel}, {"Cseries", s.Cseries},
+        return {{"R1", s.R1},
+                {"R2", s.R2},
+                {"f", s.f},
+                {"Lseries", s.Lseries},
+                {"Cparallel", s.Cparallel},
+                {"Cseries", s.Cseries},
                 {"Lparallel", s.Lparallel}};
     }
 
@@ -37,8 +41,9 @@ int runLcMatchCommand(int argc, const char* const* argv) {
         "Matching L-C Network",
         {{"--frequency", "AEdit1", "KHZ", "Frequency [kHz] instead of the design's centre"},
          {"--r1", "AEdit2", "OHM", "R1, the smaller resistance [Ohm] (default 50)"},
-         {"--r2", "AEdit3", "OHM", "R2, the larger resistance [Ohm] instead of the design's "
-                                    "termination"}},
+         {"--r2", "AEdit3", "OHM",
+          "R2, the larger resistance [Ohm] instead of the design's "
+          "termination"}},
         {"AEdit1", "AEdit2", "AEdit3"},
         {"Label5", "Label6", "Label7", "Label8"},
         {{"Frequency [kHz]", "AEdit1"}, {"R1 [Ohm]", "AEdit2"}, {"R2 [Ohm]", "AEdit3"}},

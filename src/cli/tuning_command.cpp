@@ -17,9 +17,9 @@ class TuningSession : public ToolSession {
     void calculate() override { form_.button1Click(); }
     nlohmann::ordered_json state() const override {
         const auto& s = form_.state();
-        return {{"fNom", s.fNom}, {"fAct", s.fAct}, {"C0", s.C0}, {"Ck12", s.Ck12},
-                {"Ck23", s.Ck23}, {"N", s.N},       {"A", s.A},   {"Lm", s.Lm},
-                {"Cm", s.Cm}};
+        return {{"fNom", s.fNom}, {"fAct", s.fAct}, {"C0", s.C0},
+                {"Ck12", s.Ck12}, {"Ck23", s.Ck23}, {"N", s.N},
+                {"A", s.A},       {"Lm", s.Lm},     {"Cm", s.Cm}};
     }
 
   private:
@@ -37,13 +37,16 @@ int runTuningCommand(int argc, const char* const* argv) {
         "the actual frequency starts 0.2 kHz below nominal.",
         "Xtal Tuning Calculator",
         {{"--actual", "AEdit3", "KHZ", "Current (actual) series frequency of the crystal [kHz]"},
-         {"--offset", "AEdit4", "HZ", "Nominal offset: the mesh's required offset [Hz] (default 0)"},
+         {"--offset", "AEdit4", "HZ",
+          "Nominal offset: the mesh's required offset [Hz] (default 0)"},
          {"--ck12", "AEdit6", "PF", "Coupling capacitor Ck12 [pF] instead of the design's"},
          {"--ck23", "AEdit7", "PF", "Coupling capacitor Ck23 [pF] instead of the design's"},
-         {"--xtal", "AEdit1", "MH|FF", "Lm [mH] or Cm [fF] (as the design's --lm/--cm chose) "
-                                        "instead of the design's"},
-         {"--nominal", "AEdit2", "KHZ", "Nominal crystal series frequency [kHz] instead of the "
-                                         "design's fs"},
+         {"--xtal", "AEdit1", "MH|FF",
+          "Lm [mH] or Cm [fF] (as the design's --lm/--cm chose) "
+          "instead of the design's"},
+         {"--nominal", "AEdit2", "KHZ",
+          "Nominal crystal series frequency [kHz] instead of the "
+          "design's fs"},
          {"--c0", "AEdit5", "PF", "Crystal holder capacitance Cp [pF] instead of the design's"}},
         {"AEdit1", "AEdit2", "AEdit3", "AEdit4", "AEdit5", "AEdit6", "AEdit7"},
         {"Panel2", "Label1", "Label2", "Label6", "Label13", "Label4"},

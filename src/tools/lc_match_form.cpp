@@ -47,8 +47,7 @@ void LcMatchForm::calculate() {
             messages_.show(okBox("Error", "R1 must be smaller than R2 !", MsgIcon::Exclamation));
             form_.requestFocus(FocusMove::Control, "AEdit3");
         } else {
-            messages_.show(
-                okBox("Info", "No matching network necessary", MsgIcon::Information));
+            messages_.show(okBox("Info", "No matching network necessary", MsgIcon::Information));
         }
         r.Lseries = r.Cparallel = r.Cseries = r.Lparallel = 0;
     } else {

@@ -24,8 +24,8 @@ class LcMatchForm {
     void button1Click(); // also Enter in a field, after the focus move
 
     struct State {
-        float R1 = 0, R2 = 0; // Ohm
-        float f = 0;          // kHz
+        float R1 = 0, R2 = 0;                                         // Ohm
+        float f = 0;                                                  // kHz
         float Lseries = 0, Cparallel = 0, Cseries = 0, Lparallel = 0; // µH, pF
     };
     const State& state() const { return s_; }

@@ -20,8 +20,8 @@ bool readFields(const FormModel& form, char separator, std::initializer_list<Fie
     for (const FieldRead& read : reads) {
         try {
             fp::clearFlags();
-            read.target = fp::toDouble(numeric::toNumber(form.text(read.field), separator) *
-                                       read.scale);
+            read.target =
+                fp::toDouble(numeric::toNumber(form.text(read.field), separator) * read.scale);
         } catch (const CalcError&) {
             fp::clearFlags();
             return false;

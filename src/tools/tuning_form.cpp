@@ -57,10 +57,9 @@ void TuningForm::formActivate() {
         if (mainState_.Poles == 2 || mainState_.Poles == 3)
             form_.setText("AEdit7", form_.text("AEdit6"));
         // The current frequency starts 200 Hz below nominal.
-        form_.setText("AEdit3",
-                      numeric::formatFixed(numeric::toNumber(form_.text("AEdit2"), separator_) -
-                                               0.2L,
-                                           12, 3, separator_));
+        form_.setText("AEdit3", numeric::formatFixed(
+                                    numeric::toNumber(form_.text("AEdit2"), separator_) - 0.2L, 12,
+                                    3, separator_));
         const ControlState* mainItem = main_.find("RadioGroup1");
         form_.setItemIndex("RadioGroup1", mainItem && mainItem->itemIndex == 1 ? 1 : 0);
         applyRadioGroup1();
@@ -117,8 +116,8 @@ void TuningForm::calcXtalParms() {
         s_.Lm = fp::toDouble(entered * 0.001L);
         form_.setText("Label1", "Cm =                          fF");
         s_.Cm = fp::toDouble(1 / (4 * kPi * kPi * f * f * s_.Lm));
-        form_.setText("Label2", numeric::formatFixed(s_.Cm * 1e15L, 12, cmDecimals(s_.Cm),
-                                                     separator_));
+        form_.setText("Label2",
+                      numeric::formatFixed(s_.Cm * 1e15L, 12, cmDecimals(s_.Cm), separator_));
     } else {
         s_.Cm = fp::toDouble(entered * 1e-15L);
         form_.setText("Label1", "Lm =                          mH");

@@ -29,16 +29,16 @@ class TuningForm {
 
     // Events; each ends at an error it does not catch (general error report).
     void formActivate();
-    void button1Click();            // also Enter in a field, after the focus move
+    void button1Click();             // also Enter in a field, after the focus move
     void radioGroup1Click(int item); // 0 Lm, 1 Cm
     void aEdit1Exit();
 
     // Window state (all double precision; 0 until first read).
     struct State {
-        double fNom = 0, fAct = 0; // Hz
+        double fNom = 0, fAct = 0;         // Hz
         double C0 = 0, Ck12 = 0, Ck23 = 0; // F
-        double N = 0, A = 0; // Hz: nominal offset, actual minus nominal
-        double Lm = 0, Cm = 0; // H, F
+        double N = 0, A = 0;               // Hz: nominal offset, actual minus nominal
+        double Lm = 0, Cm = 0;             // H, F
     };
     const State& state() const { return s_; }
 

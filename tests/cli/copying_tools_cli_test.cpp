@@ -15,9 +15,9 @@ using korvan::test::runCli;
 using korvan::test::TempDir;
 
 // The reference crystal of the tuning calculator.
-const std::vector<std::string> kCrystal = {"tuning", "--lm",   "70",  "--fs",
-                                           "4913.565", "--cp", "5",   "--ck12",
-                                           "100",    "--ck23", "100", "--decimal-separator",
+const std::vector<std::string> kCrystal = {"tuning",   "--lm",   "70",  "--fs",
+                                           "4913.565", "--cp",   "5",   "--ck12",
+                                           "100",      "--ck23", "100", "--decimal-separator",
                                            "."};
 
 struct CliCase {
@@ -25,7 +25,7 @@ struct CliCase {
     std::vector<std::string> args;
     int exitCode;
     std::map<std::string, std::string> texts; // field or label -> exact text
-    std::vector<std::string> titles;           // of the boxes, in order
+    std::vector<std::string> titles;          // of the boxes, in order
 };
 
 std::vector<std::string> with(std::vector<std::string> base, std::vector<std::string> more) {
@@ -55,34 +55,61 @@ TEST_P(CopyingToolsCli, PrintsTheWindowsTexts) {
 INSTANTIATE_TEST_SUITE_P(
     copying_tools_cli_test, CopyingToolsCli,
     testing::Values(
-        CliCase{"tuning_opening", kCrystal, 0,
-                {{"AEdit3", "4913.365"}, {"Label2", "14.98818"}, {"Label4", "148"},
-                 {"Label13", "200  "}}, {}},
-        CliCase{"tuning_offset", with(kCrystal, {"--actual", "4913.615", "--offset", "100"}), 0,
-                {{"Label6", "50  "}, {"Label4", "622"}, {"Label13", "50  "}}, {}},
-        CliCase{"tuning_higher", with(kCrystal, {"--actual", "4913.6154"}), 1,
-                {{"AEdit4", "51"}, {"Label4", "-----"}, {"Label13", "0  "}}, {"Error"}},
-        CliCase{"tuning_beyond_mesh", with(kCrystal, {"--offset", "700"}), 1,
-                {{"Label4", "-----"}}, {"Error"}},
-        CliCase{"tuning_none", with(kCrystal, {"--actual", "4913.565"}), 0,
-                {{"Label4", "-----"}}, {"Info"}},
+        CliCase{"tuning_opening",
+                kCrystal,
+                0,
+                {{"AEdit3", "4913.365"},
+                 {"Label2", "14.98818"},
+                 {"Label4", "148"},
+                 {"Label13", "200  "}},
+                {}},
+        CliCase{"tuning_offset",
+                with(kCrystal, {"--actual", "4913.615", "--offset", "100"}),
+                0,
+                {{"Label6", "50  "}, {"Label4", "622"}, {"Label13", "50  "}},
+                {}},
+        CliCase{"tuning_higher",
+                with(kCrystal, {"--actual", "4913.6154"}),
+                1,
+                {{"AEdit4", "51"}, {"Label4", "-----"}, {"Label13", "0  "}},
+                {"Error"}},
+        CliCase{"tuning_beyond_mesh",
+                with(kCrystal, {"--offset", "700"}),
+                1,
+                {{"Label4", "-----"}},
+                {"Error"}},
+        CliCase{"tuning_none",
+                with(kCrystal, {"--actual", "4913.565"}),
+                0,
+                {{"Label4", "-----"}},
+                {"Info"}},
         CliCase{"lcmatch",
                 {"lcmatch", "--frequency", "9000", "--r2", "51.2", "--decimal-separator", "."},
                 0,
-                {{"AEdit2", "50"}, {"Label5", "0.14  "}, {"Label6", "53.51  "},
-                 {"Label7", "2282.98  "}, {"Label8", "5.84  "}}, {}},
+                {{"AEdit2", "50"},
+                 {"Label5", "0.14  "},
+                 {"Label6", "53.51  "},
+                 {"Label7", "2282.98  "},
+                 {"Label8", "5.84  "}},
+                {}},
         CliCase{"lcmatch_r1_larger",
                 {"lcmatch", "--frequency", "9000", "--r1", "100", "--r2", "50",
                  "--decimal-separator", "."},
-                1, {{"Label5", "0.00  "}}, {"Error"}},
-        CliCase{"cs2cp", {"cs2cp", "--frequency", "9000", "--rs", "50", "--cs", "1000",
-                          "--decimal-separator", "."},
-                0, {{"Label1", "111"}, {"Label2", "56.3"}}, {}},
-        CliCase{"cs2cp_zero", {"cs2cp", "--cs", "0", "--decimal-separator", "."}, 1, {},
+                1,
+                {{"Label5", "0.00  "}},
                 {"Error"}},
-        CliCase{"lcmatch_no_frequency", {"lcmatch", "--frequency", "0", "--r2", "450",
-                                         "--decimal-separator", "."},
-                3, {}, {"KORVAN"}}),
+        CliCase{"cs2cp",
+                {"cs2cp", "--frequency", "9000", "--rs", "50", "--cs", "1000",
+                 "--decimal-separator", "."},
+                0,
+                {{"Label1", "111"}, {"Label2", "56.3"}},
+                {}},
+        CliCase{"cs2cp_zero", {"cs2cp", "--cs", "0", "--decimal-separator", "."}, 1, {}, {"Error"}},
+        CliCase{"lcmatch_no_frequency",
+                {"lcmatch", "--frequency", "0", "--r2", "450", "--decimal-separator", "."},
+                3,
+                {},
+                {"KORVAN"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Opening copies from the design: its centre frequency, termination and Cs1.

@@ -84,8 +84,8 @@ INSTANTIATE_TEST_SUITE_P(
         TuningCase{"below_150", "4913.365", "150", "-200  ", "86.2", "350  ", "150", {}},
         TuningCase{"above_100", "4913.615", "100", "50  ", "622", "50  ", "100", {}},
         TuningCase{"above_no_offset", "4913.615", "0", "50  ", "-----", "0  ", "50", {kHigher}},
-        TuningCase{"fractional_rounded_up", "4913.6154", "0", "50  ", "-----", "0  ", "51",
-                   {kHigher}},
+        TuningCase{
+            "fractional_rounded_up", "4913.6154", "0", "50  ", "-----", "0  ", "51", {kHigher}},
         TuningCase{"nominal", "4913.565", "0", "0  ", "-----", "0  ", "0", {kNoneRequired}},
         TuningCase{"too_small", "4910.565", "0", "-3000  ", "5.6", "3000  ", "0", {kTooSmall}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -97,7 +97,7 @@ TEST(tuning_form_test, RaisedOffsetAnswersNoCapacitorNext) {
     t.tuning.button1Click();
     EXPECT_EQ(t.texts(), std::vector<std::string>{kNoneRequired});
     EXPECT_EQ(t.text("Label4"), "-----");
-    EXPECT_EQ(t.text("Label13"), "1  "); // 51 - 50.4
+    EXPECT_EQ(t.text("Label13"), "1  ");                       // 51 - 50.4
     EXPECT_EQ(t.tuning.form().takeFocusRequests().size(), 1u); // only the first AEdit4 focus
 }
 

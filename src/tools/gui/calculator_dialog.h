@@ -11,8 +11,8 @@
 #include <QDialog>
 
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 
 class QFrame;
 class QGroupBox;
@@ -59,7 +59,8 @@ class CalculatorDialog : public QDialog {
 
     // Building blocks of the layouts.
     QLabel* label(QWidget* parent, const char* name, const QString& text, QRect r,
-                  Rgb colour = colors::black, Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
+                  Rgb colour = colors::black,
+                  Qt::Alignment align = Qt::AlignLeft | Qt::AlignVCenter);
     QLabel* result(QWidget* parent, const char* name, QRect r, Rgb colour, Qt::Alignment align);
     widgets::TAEdit* entry(QWidget* parent, const char* name, QRect r, Rgb colour, bool bold);
     QFrame* panel(QWidget* parent, const char* name, QRect r, Rgb background, bool sunken = true);

@@ -22,8 +22,8 @@ CopyingToolWindows::CopyingToolWindows(QMainWindow& mainWindow, FormModel& mainM
         if (auto* calculate = mainWindow.findChild<QAbstractButton*>("SpeedButton1"))
             calculate->click();
     };
-    tuning_ = new TuningWindow(mainModel, mainState, pressCalculate, &mainWindow, messages,
-                               separator);
+    tuning_ =
+        new TuningWindow(mainModel, mainState, pressCalculate, &mainWindow, messages, separator);
 
     const auto connectAction = [&](const char* name, auto open) {
         if (auto* action = mainWindow.findChild<QAction*>(name))

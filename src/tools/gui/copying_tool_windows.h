@@ -21,8 +21,8 @@ class CopyingToolWindows {
     // `mainWindow` holds the menu actions XtalTuning1, Match1 and Cs2Cp1 and
     // the "Calculate" button SpeedButton1; `mainModel` and `mainState` are
     // those of its main form. The windows are children of the main window.
-    CopyingToolWindows(QMainWindow& mainWindow, FormModel& mainModel,
-                       const DesignState& mainState, MessageSink& messages, char separator);
+    CopyingToolWindows(QMainWindow& mainWindow, FormModel& mainModel, const DesignState& mainState,
+                       MessageSink& messages, char separator);
 
     TuningWindow* tuning() const { return tuning_; }
     LcMatchWindow* lcMatch() const { return lcMatch_; }

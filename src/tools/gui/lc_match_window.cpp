@@ -30,8 +30,8 @@ void drawNetworks(QPainter& p) {
             inductor(p, a, b);
         else
             capacitor(p, a, b);
-        text(p, QPointF((a.x() + b.x()) / 2, top + 14), lowPass ? QStringLiteral("Lser")
-                                                                : QStringLiteral("Cser"));
+        text(p, QPointF((a.x() + b.x()) / 2, top + 14),
+             lowPass ? QStringLiteral("Lser") : QStringLiteral("Cser"));
         wire(p, b, r2 - QPointF(3, 0));
         dot(p, node);
         const QPointF foot(node.x(), bottom - 8);
@@ -51,8 +51,8 @@ void drawNetworks(QPainter& p) {
 
 } // namespace
 
-LcMatchWindow::LcMatchWindow(const FormModel& mainModel, QWidget* mainWindow,
-                             MessageSink& messages, char separator)
+LcMatchWindow::LcMatchWindow(const FormModel& mainModel, QWidget* mainWindow, MessageSink& messages,
+                             char separator)
     : CalculatorDialog("TForm5", tools::kLcMatchCaption, {380, 270}, kBackground, separator,
                        mainWindow),
       form_(messages, separator, mainModel) {
@@ -69,9 +69,9 @@ void LcMatchWindow::buildControls() {
                                          "terminations"),
                           {6, 2, 360, 30}, colors::blue, Qt::AlignLeft | Qt::AlignTop);
     intro->setWordWrap(true);
-    QLabel* rule = label(notes, "Label14",
-                         QStringLiteral("Please Note:  R1 must always be smaller than  R2"),
-                         {6, 32, 360, 14}, colors::red);
+    QLabel* rule =
+        label(notes, "Label14", QStringLiteral("Please Note:  R1 must always be smaller than  R2"),
+              {6, 32, 360, 14}, colors::red);
     setBold(rule);
 
     QFrame* in = panel(this, "Panel1", {4, 58, 372, 54}, kInputPanel);

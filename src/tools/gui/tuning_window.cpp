@@ -42,8 +42,8 @@ void TuningWindow::buildControls() {
     setBold(note, true);
     setColours(note, colors::blue, colors::white);
     const auto noteText = [&](const char* name, const char* text, QRect r, Rgb colour) {
-        QLabel* l = label(note, name, QString::fromUtf8(text), r, colour,
-                          Qt::AlignLeft | Qt::AlignTop);
+        QLabel* l =
+            label(note, name, QString::fromUtf8(text), r, colour, Qt::AlignLeft | Qt::AlignTop);
         QFont f = l->font();
         f.setBold(false);
         f.setUnderline(false);
@@ -93,8 +93,8 @@ void TuningWindow::buildControls() {
     unit->setFrameStyle(QFrame::Panel | QFrame::Raised);
     setColours(unit, colors::black, kInputPanel);
     widgets::TAEdit* nominal = entry(in, "AEdit2", {6, 64, 70, 20}, colors::blue, true);
-    QLabel* nominalCaption = label(in, "Panel3", QStringLiteral("kHz Nominal Xtal Series Freq."),
-                                   {78, 64, 170, 20});
+    QLabel* nominalCaption =
+        label(in, "Panel3", QStringLiteral("kHz Nominal Xtal Series Freq."), {78, 64, 170, 20});
     nominalCaption->setFrameStyle(QFrame::Panel | QFrame::Raised);
     widgets::TAEdit* holder = entry(in, "AEdit5", {6, 86, 70, 20}, colors::blue, true);
     label(in, "Label7", QStringLiteral("pF   Xtal Holder Capacitance Cp"), {80, 86, 180, 20});
@@ -110,8 +110,9 @@ void TuningWindow::buildControls() {
     QLabel* ck23 = label(in, "Label16", QStringLiteral("Ck23            pF"), {272, 30, 150, 22});
     widgets::TAEdit* ck23Edit = entry(in, "AEdit7", {0, 0, 0, 20}, colors::blue, true);
     placeOverBlanks(ck23, ck23Edit, 5, 11);
-    QLabel* refMesh = label(in, "Label17", QStringLiteral("<-- Reference Mesh (#2), defining Fmesh"),
-                            {262, 54, 166, 28}, colors::blue, Qt::AlignLeft | Qt::AlignTop);
+    QLabel* refMesh =
+        label(in, "Label17", QStringLiteral("<-- Reference Mesh (#2), defining Fmesh"),
+              {262, 54, 166, 28}, colors::blue, Qt::AlignLeft | Qt::AlignTop);
     refMesh->setWordWrap(true);
     setBold(refMesh, true);
     QFont plainUnderlined = refMesh->font();
@@ -119,15 +120,14 @@ void TuningWindow::buildControls() {
     refMesh->setFont(plainUnderlined);
 
     // The motional value not entered, over the blank middle of its caption.
-    QLabel* other = label(in, "Label1", QStringLiteral("Cm =                          fF"),
-                          {272, 92, 150, 22});
+    QLabel* other =
+        label(in, "Label1", QStringLiteral("Cm =                          fF"), {272, 92, 150, 22});
     QLabel* otherValue = result(in, "Label2", {0, 0, 0, 20}, colors::black, kCentre);
     placeOverBlanks(other, otherValue, 5, 24);
 
     // The offsets and the result.
-    QLabel* nominalOffset =
-        label(this, "Label9", QStringLiteral("Nominal Offset in (Hz)"), {6, 282, 140, 18},
-              colors::red);
+    QLabel* nominalOffset = label(this, "Label9", QStringLiteral("Nominal Offset in (Hz)"),
+                                  {6, 282, 140, 18}, colors::red);
     setBold(nominalOffset, true);
     widgets::TAEdit* offset = entry(this, "AEdit4", {146, 282, 54, 18}, colors::red, true);
     QLabel* actualOffset = label(this, "Label10", QStringLiteral("Actual Xtal offset [Hz]"),
@@ -140,9 +140,8 @@ void TuningWindow::buildControls() {
     result(this, "Label6", {146, 318, 54, 18}, colors::blue, kRight);
 
     QFrame* out = panel(this, "Panel7", {204, 281, 164, 56}, kInputPanel);
-    QLabel* ctCaption =
-        label(out, "Label3", QStringLiteral("Tuning Capacitance (pF)"), {4, 4, 156, 18},
-              colors::blue, kCentre);
+    QLabel* ctCaption = label(out, "Label3", QStringLiteral("Tuning Capacitance (pF)"),
+                              {4, 4, 156, 18}, colors::blue, kCentre);
     setBold(ctCaption);
     QLabel* ct = result(out, "Label4", {36, 25, 92, 26}, colors::red, kCentre);
     setBold(ct);
