@@ -1,6 +1,7 @@
 #include "cli/subcommands.h"
 
 #include "cli/copying_tool_command.h"
+#include "cli/crystal_tool_commands.h"
 
 #include <ostream>
 #include <string>
@@ -11,6 +12,8 @@ namespace korvan::cli {
 std::span<const Subcommand> subcommands() {
     // Each entry's run function lives in its own cli/<name>_command.cpp.
     static const std::vector<Subcommand> all = {
+        {"xtal3db", "Crystal Lm, Cm, Rm and Qu from a 3 dB bandwidth measurement", runXtal3db},
+        {"g3uur", "Crystal Lm, Cm and fs by the G3UUR oscillator method", runG3uur},
         {"tuning", "Tuning capacitor for a crystal off its nominal frequency", runTuningCommand},
         {"lcmatch", "L-C matching networks between two resistances", runLcMatchCommand},
         {"cs2cp", "Series termination (Rs, Cs) as a parallel one (Rp, Cp)", runCs2CpCommand},

@@ -54,6 +54,11 @@ void FormModel::setItemIndex(std::string_view name, int index) {
     ++revision_;
 }
 
+void FormModel::setReadOnly(std::string_view name, bool readOnly) {
+    at(name).readOnly = readOnly;
+    ++revision_;
+}
+
 void FormModel::requestFocus(FocusMove move, std::string control) {
     focus_.push_back({move, std::move(control)});
 }

@@ -21,6 +21,7 @@ struct ControlState {
     bool visible = true;
     bool checked = false;
     int itemIndex = -1; // radio groups: the selected item, -1 none
+    bool readOnly = false; // entry fields that show a result instead of taking one
 };
 
 enum class FocusMove { Next, Previous, Control };
@@ -47,6 +48,7 @@ class FormModel {
     void setVisible(std::string_view name, bool visible);
     void setChecked(std::string_view name, bool checked);
     void setItemIndex(std::string_view name, int index);
+    void setReadOnly(std::string_view name, bool readOnly);
 
     // "Label" + number, the way the stages address numbered controls.
     static std::string label(int number) { return "Label" + std::to_string(number); }

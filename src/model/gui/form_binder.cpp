@@ -133,6 +133,9 @@ void FormBinder::apply(QObject* o, const ControlState& now, const ControlState& 
         }
     }
 
+    if (now.readOnly != before.readOnly)
+        if (auto* line = qobject_cast<QLineEdit*>(o)) line->setReadOnly(now.readOnly);
+
     auto* widget = qobject_cast<QWidget*>(o);
     auto* action = qobject_cast<QAction*>(o);
     if (now.hint != before.hint) {

@@ -1,0 +1,52 @@
+#pragma once
+// The six windows beside the main window, created once after it in the
+// program's order (Cs to Cp, G3UUR, Info, L-C match, crystal tuning, 3 dB
+// method) and opened modally by the main menu. Closing one hides it; its
+// values stay for the run.
+
+#include "model/form_model.h"
+
+#include <QObject>
+#include <QString>
+
+#include <vector>
+
+class QDialog;
+class QWidget;
+
+namespace korvan::tools::gui {
+
+class G3uurWindow;
+class InfoWindow;
+class Xtal3dbWindow;
+
+class ToolWindows : public QObject {
+    Q_OBJECT
+
+  public:
+    // `mainWindow` carries the menu actions (found by objectName) and owns
+    // the windows; `mainModel` is the main form's model, for the windows
+    // that start from the main window's values.
+    ToolWindows(QWidget* mainWindow, const FormModel& mainModel, char decimalSeparator);
+
+    // The window of that form name ("TForm4"), or nullptr.
+    QDialog* window(const QString& formName) const;
+    // Form names in the order of creation.
+    QStringList creationOrder() const;
+
+    Xtal3dbWindow* xtal3db() const { return xtal3db_; }
+    G3uurWindow* g3uur() const { return g3uur_; }
+    InfoWindow* info() const { return info_; }
+
+  private:
+    void connectMenu(const char* action, QDialog* window);
+
+    QWidget* main_;
+    const FormModel& mainModel_;
+    std::vector<QDialog*> created_;
+    Xtal3dbWindow* xtal3db_ = nullptr;
+    G3uurWindow* g3uur_ = nullptr;
+    InfoWindow* info_ = nullptr;
+};
+
+} // namespace korvan::tools::gui
