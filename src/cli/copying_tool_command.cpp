@@ -3,12 +3,16 @@
 #include "cli/cli_options.h"
 #include "cli/headless_design.h"
 #include "cli/stream_messages.h"
+#include "cli/tool_batch.h"
 
 #include <CLI/CLI.hpp>
 
 #include <filesystem>
+#include <fstream>
 #include <iomanip>
 #include <iostream>
+#include <optional>
+#include <sstream>
 #include <variant>
 
 namespace korvan::cli {
@@ -62,6 +66,66 @@ int exitCodeOf(const std::vector<StreamMessages::Shown>& shown, std::size_t from
     return code;
 }
 
+// The batch column of an option: "--actual" -> "actual".
+std::string columnOf(const ToolOption& option) {
+    return std::string(option.name).substr(2);
+}
+
+// Reads a whole file; nullopt when it cannot be read.
+std::optional<std::string> fileText(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) return std::nullopt;
+    std::ifstream in(path, std::ios::binary);
+    if (!in.is_open()) return std::nullopt;
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (in.bad()) return std::nullopt;
+    return text.str();
+}
+
+// A batch: one opening of the calculator on the design per row, its cells
+// typed into the fields (over those given as options) and Enter.
+int runBatch(const CopyingToolSpec& spec, MainForm& design, const std::string& csvText,
+             const std::vector<FieldText>& typed, bool asJson) {
+    ToolCommand command;
+    command.name = spec.name;
+    command.title = spec.title;
+    for (const ToolOption& o : spec.options)
+        command.inputs.push_back({columnOf(o), o.unit, o.help});
+    for (const BatchColumn& c : spec.batchColumns) command.results.push_back({c.name, c.name, ""});
+    command.calculate = [&](const ToolInputs& row, char) {
+        ScriptedMessages boxes;
+        const auto session = spec.open(design, boxes);
+        session->activate();
+        std::vector<FieldText> cells = typed;
+        for (const ToolOption& o : spec.options)
+            if (const auto it = row.find(columnOf(o)); it != row.end() && !it->second.empty())
+                cells.push_back({o.name, o.field, it->second});
+        if (!cells.empty()) {
+            boxes.clear(); // the row's answer is that of its own calculation
+            for (const auto& cell : cells) session->form().setText(cell.field, cell.text);
+            session->calculate();
+        }
+        ToolResult result;
+        takeMessages(result, boxes);
+        const FormModel& tool = session->form();
+        for (const BatchColumn& c : spec.batchColumns)
+            result.values[c.name] = tidy(tool.text(c.control));
+        json fields = json::object(), labels = json::object();
+        for (const auto& name : spec.fields) fields[name] = tool.text(name);
+        for (const auto& name : spec.labels) labels[name] = tool.text(name);
+        result.json = {{"fields", fields},
+                       {"labels", labels},
+                       {"state", session->state()},
+                       {"messages", messagesJson(result.messages)}};
+        return result;
+    };
+    const int code =
+        runToolBatch(csvText, command, design.separator(), asJson, std::cout, std::cerr);
+    std::cout.flush();
+    return code;
+}
+
 } // namespace
 
 int runCopyingTool(const CopyingToolSpec& spec, int argc, const char* const* argv) {
@@ -78,6 +142,13 @@ int runCopyingTool(const CopyingToolSpec& spec, int argc, const char* const* arg
     bool asJson = false;
     app.add_flag("--json", asJson,
                  "Print one JSON object (fields, labels, state, messages) instead of the report");
+    std::string csvFile;
+    app.add_option("--csv", csvFile,
+                   "Run a batch: the header row names options of this list (without \"--\"), "
+                   "each later row is one opening of the calculator with those values typed in; "
+                   "results as CSV on stdout (one JSON object per line with --json); exit code "
+                   "1 when a row was refused")
+        ->type_name("FILE");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -115,6 +186,16 @@ int runCopyingTool(const CopyingToolSpec& spec, int argc, const char* const* arg
     RecordingClipboard clipboard;
     MainForm form(messages, clipboard, workingFolder, options.separator);
     if (runDesign(form, messages, options).exitCode == kExitUsage) return kExitUsage;
+
+    if (!csvFile.empty()) {
+        const auto text = fileText(csvFile);
+        if (!text) {
+            std::cerr << "korvan-cli " << spec.name << ": the CSV file '" << csvFile
+                      << "' cannot be read\n";
+            return kExitUsage;
+        }
+        return runBatch(spec, form, *text, typed, asJson);
+    }
 
     const auto session = spec.open(form, messages);
     std::size_t lastCalculation = messages.shown().size();

@@ -38,6 +38,12 @@ class ToolSession {
     virtual nlohmann::ordered_json state() const = 0;
 };
 
+// A result column of a CSV batch: its name and the control it shows.
+struct BatchColumn {
+    const char* name; // "tuning_c_pf"
+    const char* control;
+};
+
 struct CopyingToolSpec {
     const char* name;
     const char* description;
@@ -47,6 +53,7 @@ struct CopyingToolSpec {
     std::vector<std::string> labels; // for the JSON
     std::vector<ReportLine> inputs;
     std::vector<ReportLine> results;
+    std::vector<BatchColumn> batchColumns;
     std::function<std::unique_ptr<ToolSession>(MainForm&, MessageSink&)> open;
 };
 

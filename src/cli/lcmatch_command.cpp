@@ -51,6 +51,10 @@ int runLcMatchCommand(int argc, const char* const* argv) {
          {"Cparallel [pF]", "Label6"},
          {"Cseries   [pF]", "Label7"},
          {"Lparallel [uH]", "Label8"}},
+        {{"lseries_uh", "Label5"},
+         {"cparallel_pf", "Label6"},
+         {"cseries_pf", "Label7"},
+         {"lparallel_uh", "Label8"}},
         [](MainForm& main, MessageSink& messages) -> std::unique_ptr<ToolSession> {
             return std::make_unique<LcMatchSession>(main, messages);
         }};

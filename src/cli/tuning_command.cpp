@@ -63,6 +63,11 @@ int runTuningCommand(int argc, const char* const* argv) {
          {"Current - Nominal [Hz]", "Label6"},
          {"Actual Xtal offset [Hz]", "Label13"},
          {"Tuning Capacitance (pF)", "Label4"}},
+        {{"other_motional", "Label2"},
+         {"current_minus_nominal_hz", "Label6"},
+         {"actual_offset_hz", "Label13"},
+         {"tuning_c_pf", "Label4"},
+         {"offset_hz", "AEdit4"}},
         [](MainForm& main, MessageSink& messages) -> std::unique_ptr<ToolSession> {
             return std::make_unique<TuningSession>(main, messages);
         }};

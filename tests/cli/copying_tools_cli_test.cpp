@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
@@ -131,6 +132,23 @@ TEST(copying_tools_cli_test, UsageErrors) {
     const auto help = runCli(dir.path(), {"tuning", "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--actual KHZ"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+// Three rows, the second refused: three result rows and exit code 1.
+TEST(copying_tools_cli_test, CsvBatch) {
+    TempDir dir;
+    std::ofstream(dir.path() / "rows.csv") << "rs,cs\n300,100\n300,0\n50,1000\n";
+    const auto run = runCli(dir.path(), {"cs2cp", "--frequency", "5000", "--csv", "rows.csv",
+                                         "--decimal-separator", "."});
+    EXPECT_EQ(run.exitCode, 1) << run.err;
+    EXPECT_EQ(run.out, "row,rs,cs,cp_pf,rp_ohm,status,message\n"
+                       "2,300,100,53.0,638,ok,\n"
+                       "3,300,0,,,refused,Error: Inputs must be >Zero\n"
+                       "4,50,1000,288,70.3,ok,\n");
 }
 
 } // namespace
