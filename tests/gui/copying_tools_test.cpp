@@ -11,7 +11,9 @@
 #include "widgets/gui/aedit.h"
 
 #include <QAction>
+#include <QGroupBox>
 #include <QLabel>
+#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -133,6 +135,17 @@ void CopyingToolsTest::tuningFromMenu() {
         QCOMPARE(text(d, "Label4"), QString("86.2"));
         QCOMPARE(text(d, "Label13"), QString("350  "));
         QCOMPARE(d->focusWidget()->objectName(), QString("Button1"));
+
+        // Cm: the unit tag follows, the focus leaves the group, nothing is calculated.
+        auto* cm = d->findChild<QGroupBox*>("RadioGroup1")->findChildren<QRadioButton*>().at(1);
+        QTest::mouseClick(cm, Qt::LeftButton);
+        QCOMPARE(text(d, "Panel2"), QString(" fF"));
+        QCOMPARE(d->focusWidget()->objectName(), QString("AEdit6"));
+        QCOMPARE(text(d, "Label4"), QString("86.2"));
+        auto* lm = d->findChild<QGroupBox*>("RadioGroup1")->findChildren<QRadioButton*>().at(0);
+        QTest::mouseClick(lm, Qt::LeftButton);
+        QCOMPARE(text(d, "Panel2"), QString(" mH"));
+        QCOMPARE(d->focusWidget()->objectName(), QString("AEdit6"));
     });
     QCOMPARE(s.messages.shown().size(), std::size_t{0});
     // Opened again: the main design is copied anew, the offset is kept.

@@ -50,8 +50,8 @@ class Xtal3dbTest : public ::testing::Test {
 };
 
 TEST_F(Xtal3dbTest, defaults_give_the_measured_crystal) {
-    EXPECT_EQ(results(), (std::vector<std::string>{"85", "1.41", "74.90", "13.52753", "17.6",
-                                                   "133333"}));
+    EXPECT_EQ(results(),
+              (std::vector<std::string>{"85", "1.41", "74.90", "13.52753", "17.6", "133333"}));
     EXPECT_TRUE(messages.shown().empty());
     EXPECT_EQ(form.mode(), Xtal3dbForm::Mode::Transmission);
     // Cm follows the rounded inductance: the unrounded one would give 13.52817.
@@ -130,8 +130,8 @@ TEST_F(Xtal3dbTest, loss_resistance_mode) {
     EXPECT_TRUE(f.find("AEdit4")->readOnly);
     EXPECT_EQ(f.find("AEdit4")->fontColor, tools::kRed);
     enter("AEdit7", "50");
-    EXPECT_EQ(results(), (std::vector<std::string>{"66.67", "3.52", "95.49", "10.61066", "50.0",
-                                                   "60000"}));
+    EXPECT_EQ(results(),
+              (std::vector<std::string>{"66.67", "3.52", "95.49", "10.61066", "50.0", "60000"}));
     // Rm = 0: full transmission, no attenuation.
     enter("AEdit7", "0");
     EXPECT_EQ(f.text("AEdit4"), "100.00");
@@ -263,8 +263,9 @@ namespace {
 // Pasted text of any kind in any field: reported, never a crash, and no nan
 // or inf reaches a field or label.
 TEST(calculators_bad_input_test, pasted_text_in_every_field) {
-    const std::string pasted[] = {"abc", "1e999", "nan", "inf", std::string(10000, '7'), "   ",
-                                  "-5", "1e-320", "0", "1e300", "-0", ",", "."};
+    const std::string pasted[] = {"abc", "1e999", "nan",    "inf", std::string(10000, '7'),
+                                  "   ", "-5",    "1e-320", "0",   "1e300",
+                                  "-0",  ",",     "."};
     // Every control but the one pasted into.
     const auto clean = [](const FormModel& f, const std::string& pastedInto) {
         for (const auto& [name, c] : f.controls()) {
@@ -275,7 +276,8 @@ TEST(calculators_bad_input_test, pasted_text_in_every_field) {
         return true;
     };
     for (const auto& text : pasted) {
-        for (const char* field : {"AEdit1", "AEdit2", "AEdit3", "AEdit4", "AEdit5", "AEdit6", "AEdit7"}) {
+        for (const char* field :
+             {"AEdit1", "AEdit2", "AEdit3", "AEdit4", "AEdit5", "AEdit6", "AEdit7"}) {
             for (int mode = 0; mode < 3; ++mode) {
                 ScriptedMessages sink;
                 Xtal3dbForm f{sink, '.'};

@@ -10,6 +10,10 @@
 using namespace korvan;
 
 namespace {
+const std::string kLongText(10000, '7');
+}
+
+namespace {
 
 struct Cs2CpCase {
     const char* name;
@@ -51,16 +55,17 @@ TEST_P(Cs2Cp, Converts) {
 
 INSTANTIATE_TEST_SUITE_P(
     cs2cp_form_test, Cs2Cp,
-    testing::Values(Cs2CpCase{"f5000", "5000", "300", "100", "53.0", "638", nullptr},
-                    Cs2CpCase{"f9000", "9000", "50", "1000", "111", "56.3", nullptr},
-                    Cs2CpCase{"copied_blank", "9000", "50", "1000.0 ", "111", "56.3", nullptr},
-                    Cs2CpCase{"negative_rs", "5000", "-300", "100", "53.0", "-637.7", nullptr},
-                    Cs2CpCase{"empty_cs", "5000", "300", "", "old", "old", "Invalid Input(s)"},
-                    Cs2CpCase{"nan_rs", "5000", "nan", "100", "old", "old", "Invalid Input(s)"},
-                    Cs2CpCase{"huge_f", "1e999", "300", "100", "old", "old", "Invalid Input(s)"},
-                    Cs2CpCase{"zero_cs", "5000", "300", "0", "old", "old", "Inputs must be >Zero"},
-                    Cs2CpCase{"overflow", "1e-300", "300", "1e-300", "old", "old",
-                              "Floating point overflow."}),
+    testing::Values(
+        Cs2CpCase{"f5000", "5000", "300", "100", "53.0", "638", nullptr},
+        Cs2CpCase{"f9000", "9000", "50", "1000", "111", "56.3", nullptr},
+        Cs2CpCase{"copied_blank", "9000", "50", "1000.0 ", "111", "56.3", nullptr},
+        Cs2CpCase{"negative_rs", "5000", "-300", "100", "53.0", "-637.7", nullptr},
+        Cs2CpCase{"empty_cs", "5000", "300", "", "old", "old", "Invalid Input(s)"},
+        Cs2CpCase{"nan_rs", "5000", "nan", "100", "old", "old", "Invalid Input(s)"},
+        Cs2CpCase{"huge_f", "1e999", "300", "100", "old", "old", "Invalid Input(s)"},
+        Cs2CpCase{"long_text", "5000", kLongText.c_str(), "100", "old", "old", "Invalid Input(s)"},
+        Cs2CpCase{"zero_cs", "5000", "300", "0", "old", "old", "Inputs must be >Zero"},
+        Cs2CpCase{"overflow", "1e-300", "300", "1e-300", "old", "old", "Floating point overflow."}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(cs2cp_form_test, OpeningCopiesFrequencyTerminationAndCs1) {

@@ -81,6 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
                            "Invalid floating point operation.", MsgIcon::Stop},
                     LcCase{"beyond_single", "9000", "50", "1e999", kUntouched, "KORVAN",
                            "Floating point overflow.", MsgIcon::Stop},
+                    LcCase{"blanks_only", "9000", "   ", "450", kUntouched, "KORVAN",
+                           "'   ' is not a valid floating point value.", MsgIcon::Stop},
                     LcCase{"not_a_number", "9000", "50", "450 Ohm", kUntouched, "KORVAN",
                            "'450 Ohm' is not a valid floating point value.", MsgIcon::Stop}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QShowEvent>
 
 namespace korvan::gui {
@@ -75,6 +76,11 @@ void CalculatorDialog::applyFocusRequests() {
     for (const FocusRequest& request : model().takeFocusRequests()) {
         switch (request.move) {
         case FocusMove::Next:
+            // A radio group is one control: "next" leaves the group.
+            if (auto* radio = qobject_cast<QRadioButton*>(focusWidget())) {
+                const auto items = radio->parentWidget()->findChildren<QRadioButton*>();
+                if (!items.isEmpty()) items.back()->setFocus(Qt::TabFocusReason);
+            }
             focusNextPrevChild(true);
             break;
         case FocusMove::Previous:

@@ -98,7 +98,8 @@ void G3uurWindow::buildControls(char sep) {
 
     auto* button = makeButton(this, "Button1", "Calculate", {300, 212, 110, 30});
 
-    QFrame* results = makePanel(this, "Panel2", {4, 264, 466, 67}, palette().color(QPalette::Window));
+    QFrame* results =
+        makePanel(this, "Panel2", {4, 264, 466, 67}, palette().color(QPalette::Window));
     const struct {
         const char* name;
         const char* captionName;

@@ -15,7 +15,8 @@ namespace korvan::tools::gui {
 void paintGradient(QPainter& painter, Rgb top, Rgb bottom, const QRect& rect) {
     const auto rows = gradientRows(top, bottom, rect.top(), rect.top() + rect.height());
     int y = rect.top();
-    for (const Rgb c : rows) painter.fillRect(rect.left(), y++, rect.width(), 1, QColor(c.r, c.g, c.b));
+    for (const Rgb c : rows)
+        painter.fillRect(rect.left(), y++, rect.width(), 1, QColor(c.r, c.g, c.b));
 }
 
 namespace {
@@ -30,8 +31,7 @@ QLabel* infoLabel(QWidget* parent, const char* name, const QString& text, QRect 
     for (int size = pixels; size >= pixels * 3 / 4; --size) {
         f.setPixelSize(size);
         const QRect need = QFontMetrics(f).boundingRect(
-            QRect(0, 0, box.width(), 10000), Qt::AlignCenter | (wrap ? Qt::TextWordWrap : 0),
-            text);
+            QRect(0, 0, box.width(), 10000), Qt::AlignCenter | (wrap ? Qt::TextWordWrap : 0), text);
         if (need.width() <= box.width() && need.height() <= box.height()) break;
     }
     l->setFont(f);

@@ -52,8 +52,8 @@ void Xtal3dbWindow::buildControls(char sep) {
     setBackground(intro, rgb(248, 248, 229));
 
     QFrame* measured = makePanel(this, "Panel1", {4, 62, 238, 197}, rgb(221, 255, 255));
-    QLabel* heading = makeLabel(measured, "Label13", "Measured Xtal values", {8, 4, 222, 16},
-                                Qt::AlignCenter);
+    QLabel* heading =
+        makeLabel(measured, "Label13", "Measured Xtal values", {8, 4, 222, 16}, Qt::AlignCenter);
     setTextColour(heading, kGreenText);
     setBold(heading, true);
 
@@ -72,8 +72,8 @@ void Xtal3dbWindow::buildControls(char sep) {
                         {"Label17", "Attenuation [db]", "AEdit6", 92}};
     int y = 25;
     for (const auto& row : rows) {
-        const bool radio = row.field == std::string_view("AEdit4") ||
-                           row.field == std::string_view("AEdit6");
+        const bool radio =
+            row.field == std::string_view("AEdit4") || row.field == std::string_view("AEdit6");
         makeLabel(measured, row.captionName, row.caption, {radio ? 26 : 8, y, 110, 21});
         auto* edit = makeEntry(measured, row.field, sep, {136, y, row.width, 21});
         setTextColour(edit, row.field == std::string_view("AEdit6") ? kRedText : kGreenText);
@@ -104,7 +104,8 @@ void Xtal3dbWindow::buildControls(char sep) {
         makeResult(this, r.name, r.box, kRedText);
         const QRect captionBox(r.name == std::string_view("Label7") ? 248 : r.box.left() - 2,
                                r.box.bottom() + 2, 98, 42);
-        QLabel* c = makeText(this, r.captionName, r.caption, captionBox, Qt::AlignHCenter | Qt::AlignTop);
+        QLabel* c =
+            makeText(this, r.captionName, r.caption, captionBox, Qt::AlignHCenter | Qt::AlignTop);
         setTextColour(c, kNavy);
         setBold(c);
     }
@@ -118,8 +119,9 @@ void Xtal3dbWindow::buildControls(char sep) {
     makeButton(this, "Button1", "Calculate", {296, 222, 100, 30});
 
     // The fields first, in the order they are read, then the buttons.
-    const char* order[] = {"AEdit1", "AEdit5", "AEdit2", "AEdit3", "RadioButton1", "AEdit4",
-                           "RadioButton2", "AEdit6", "CheckBox1", "AEdit7", "Button1"};
+    const char* order[] = {"AEdit1",       "AEdit5", "AEdit2",       "AEdit3",
+                           "RadioButton1", "AEdit4", "RadioButton2", "AEdit6",
+                           "CheckBox1",    "AEdit7", "Button1"};
     for (std::size_t i = 1; i < std::size(order); ++i)
         setTabOrder(findChild<QWidget*>(order[i - 1]), findChild<QWidget*>(order[i]));
 }
