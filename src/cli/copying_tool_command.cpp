@@ -186,6 +186,14 @@ int runCopyingTool(const CopyingToolSpec& spec, int argc, const char* const* arg
     RecordingClipboard clipboard;
     MainForm form(messages, clipboard, workingFolder, options.separator);
     if (runDesign(form, messages, options).exitCode == kExitUsage) return kExitUsage;
+    // The window cannot be opened where the main window's command is off
+    // (the tuning window with Cohn or QER, Cs to Cp with QER).
+    if (const ControlState* item = form.form().find(spec.menuItem);
+        item && (!item->enabled || !item->visible)) {
+        std::cerr << "korvan-cli " << spec.name << ": the main window offers this calculator "
+                  << "only for other filter types (its menu command is off for this one)\n";
+        return kExitUsage;
+    }
 
     if (!csvFile.empty()) {
         const auto text = fileText(csvFile);

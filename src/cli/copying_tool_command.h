@@ -47,7 +47,8 @@ struct BatchColumn {
 struct CopyingToolSpec {
     const char* name;
     const char* description;
-    const char* title; // heading of the readable report
+    const char* title;    // heading of the readable report
+    const char* menuItem; // the main window's command that opens the window
     std::vector<ToolOption> options;
     std::vector<std::string> fields; // for the JSON
     std::vector<std::string> labels; // for the JSON

@@ -33,6 +33,7 @@ int runCs2CpCommand(int argc, const char* const* argv) {
         "capacitor) into the equivalent parallel termination Rp with Cp across it, at one "
         "frequency. Frequency, Rs and Cs come from the main design (fs, termination, Cs1).",
         "LadderTermination  RsCs_to_RpCp",
+        "Cs2Cp1",
         {{"--frequency", "AEdit3", "KHZ", "Frequency [kHz] instead of the design's fs"},
          {"--rs", "AEdit2", "OHM",
           "Series resistance Rs [Ohm] instead of the design's "

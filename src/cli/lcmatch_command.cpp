@@ -39,6 +39,7 @@ int runLcMatchCommand(int argc, const char* const* argv) {
         "Frequency and R2 come from the main design's centre frequency and termination; R1 "
         "starts at 50 Ohm.",
         "Matching L-C Network",
+        "Match1",
         {{"--frequency", "AEdit1", "KHZ", "Frequency [kHz] instead of the design's centre"},
          {"--r1", "AEdit2", "OHM", "R1, the smaller resistance [Ohm] (default 50)"},
          {"--r2", "AEdit3", "OHM",

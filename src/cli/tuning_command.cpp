@@ -36,6 +36,7 @@ int runTuningCommand(int argc, const char* const* argv) {
         "crystal (Lm or Cm, nominal fs, holder Cp) and Ck12, Ck23 come from the main design; "
         "the actual frequency starts 0.2 kHz below nominal.",
         "Xtal Tuning Calculator",
+        "XtalTuning1",
         {{"--actual", "AEdit3", "KHZ", "Current (actual) series frequency of the crystal [kHz]"},
          {"--offset", "AEdit4", "HZ",
           "Nominal offset: the mesh's required offset [Hz] (default 0)"},

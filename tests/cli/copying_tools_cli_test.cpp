@@ -129,6 +129,10 @@ TEST(copying_tools_cli_test, UsageErrors) {
     TempDir dir;
     EXPECT_EQ(runCli(dir.path(), {"cs2cp", "--cs", "1e-3"}).exitCode, 2);
     EXPECT_EQ(runCli(dir.path(), {"tuning", "--bogus"}).exitCode, 2);
+    // The window's menu command is off for these types.
+    EXPECT_EQ(runCli(dir.path(), {"tuning", "--type", "cohn"}).exitCode, 2);
+    EXPECT_EQ(runCli(dir.path(), {"cs2cp", "--type", "qer"}).exitCode, 2);
+    EXPECT_EQ(runCli(dir.path(), {"cs2cp", "--type", "cohn"}).exitCode, 0);
     const auto help = runCli(dir.path(), {"tuning", "--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_NE(help.out.find("--actual KHZ"), std::string::npos);
