@@ -41,7 +41,10 @@ CopyingToolWindows::CopyingToolWindows(QMainWindow& mainWindow, FormModel& mainM
 }
 
 void CopyingToolWindows::takeMainFields() {
-    FormBinder(&main_).toModel(mainModel_);
+    // The client area only: the calculator windows below the main window
+    // reuse its control names.
+    QWidget* client = main_.centralWidget();
+    FormBinder(client ? static_cast<QObject*>(client) : &main_).toModel(mainModel_);
 }
 
 } // namespace korvan::gui
