@@ -14,13 +14,17 @@ using korvan::tools::TuningForm;
 
 namespace {
 
-constexpr const char* kHigher = "The actual xtal frequency is already higher\rthan the required "
-                                "offset\rThe offset is set to the minimum value";
 constexpr const char* kNoneRequired = "No tuning capacitor required";
 constexpr const char* kInvalid = "Invalid or missing input value(s)";
-constexpr const char* kTooSmall =
-    "The tuning capacitor becomes too small (<10pF)\ror even negative.\rPlease reduce the offset "
-    "value";
+
+Message box(const char* title, const char* text) {
+    return {title, text, MsgButtons::Ok, MsgIcon::Exclamation, MsgAnswer::Ok};
+}
+const Message kHigher = box("Error", "The actual xtal frequency is already higher\rthan the "
+                                     "required offset\rThe offset is set to the minimum value");
+const Message kNone = box("Info", kNoneRequired);
+const Message kTooSmall = box("Error", "The tuning capacitor becomes too small (<10pF)\ror even "
+                                       "negative.\rPlease reduce the offset value");
 
 struct Fixture {
     Fixture() : tuning(messages, '.', main, mainState, [this] { ++calculations; }) {
@@ -59,7 +63,7 @@ struct TuningCase {
     const char* label4;
     const char* label13;
     const char* aedit4;
-    std::vector<std::string> boxes;
+    std::vector<Message> boxes;
 };
 
 class TuningPaths : public testing::TestWithParam<TuningCase> {};
@@ -74,7 +78,9 @@ TEST_P(TuningPaths, ShowsTheDesignedTexts) {
     EXPECT_EQ(t.text("Label4"), c.label4);
     EXPECT_EQ(t.text("Label13"), c.label13);
     EXPECT_EQ(t.text("AEdit4"), c.aedit4);
-    EXPECT_EQ(t.texts(), c.boxes);
+    std::vector<Message> shown;
+    for (const auto& s : t.messages.shown()) shown.push_back(s.message);
+    EXPECT_EQ(shown, c.boxes);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -86,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(
         TuningCase{"above_no_offset", "4913.615", "0", "50  ", "-----", "0  ", "50", {kHigher}},
         TuningCase{
             "fractional_rounded_up", "4913.6154", "0", "50  ", "-----", "0  ", "51", {kHigher}},
-        TuningCase{"nominal", "4913.565", "0", "0  ", "-----", "0  ", "0", {kNoneRequired}},
+        TuningCase{"nominal", "4913.565", "0", "0  ", "-----", "0  ", "0", {kNone}},
         TuningCase{"too_small", "4910.565", "0", "-3000  ", "5.6", "3000  ", "0", {kTooSmall}}),
     [](const auto& info) { return std::string(info.param.name); });
 
