@@ -7,6 +7,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -31,7 +32,8 @@ constexpr const char* kFooter =
     "\n"
     "Exit codes:\n"
     "  0  done (an \"Info\" answer such as \"No tuning capacitor required\" included)\n"
-    "  1  the last calculation answered with a box titled \"Error\" (refused or warned)\n"
+    "  1  the last calculation was refused: a box titled \"Error\" (the warning about a\n"
+    "     tuning capacitor below 10 pF still counts as done: the value is shown)\n"
     "  2  usage error (unknown option, bad value, unusable settings file)\n"
     "  3  an error ended the last calculation (floating-point or conversion fault)\n";
 
@@ -56,12 +58,17 @@ void writeReport(std::ostream& out, const CopyingToolSpec& spec, const FormModel
     lines("Results", spec.results);
 }
 
-int exitCodeOf(const std::vector<StreamMessages::Shown>& shown, std::size_t from) {
+bool isWarning(const CopyingToolSpec& spec, const Message& m) {
+    return std::find(spec.warnings.begin(), spec.warnings.end(), m.text) != spec.warnings.end();
+}
+
+int exitCodeOf(const CopyingToolSpec& spec, const std::vector<StreamMessages::Shown>& shown,
+               std::size_t from) {
     int code = kExitDone;
     for (std::size_t i = from; i < shown.size(); ++i) {
         const Message& m = shown[i].message;
         if (m.icon == MsgIcon::Stop && m.title != "Error") return kExitFault;
-        if (m.title == "Error") code = kExitRejected;
+        if (m.title == "Error" && !isWarning(spec, m)) code = kExitRejected;
     }
     return code;
 }
@@ -108,6 +115,10 @@ int runBatch(const CopyingToolSpec& spec, MainForm& design, const std::string& c
         }
         ToolResult result;
         takeMessages(result, boxes);
+        result.refused =
+            std::any_of(result.messages.begin(), result.messages.end(), [&](const Message& m) {
+                return (m.title == "Error" || m.icon == MsgIcon::Stop) && !isWarning(spec, m);
+            });
         const FormModel& tool = session->form();
         for (const BatchColumn& c : spec.batchColumns)
             result.values[c.name] = tidy(tool.text(c.control));
@@ -236,7 +247,7 @@ int runCopyingTool(const CopyingToolSpec& spec, int argc, const char* const* arg
         std::cerr << "korvan-cli: the output could not be written\n";
         return kExitFault;
     }
-    return exitCodeOf(messages.shown(), lastCalculation);
+    return exitCodeOf(spec, messages.shown(), lastCalculation);
 }
 
 } // namespace korvan::cli

@@ -55,6 +55,8 @@ struct CopyingToolSpec {
     std::vector<ReportLine> inputs;
     std::vector<ReportLine> results;
     std::vector<BatchColumn> batchColumns;
+    // "Error" boxes that warn while the result is still shown: not refusals.
+    std::vector<std::string> warnings;
     std::function<std::unique_ptr<ToolSession>(MainForm&, MessageSink&)> open;
 };
 

@@ -44,6 +44,7 @@ int runCs2CpCommand(int argc, const char* const* argv) {
         {{"Frequency [kHz]", "AEdit3"}, {"Cs [pF]", "AEdit1"}, {"Rs [Ohm]", "AEdit2"}},
         {{"Cp (pF)", "Label1"}, {"Rp (Ohm)", "Label2"}},
         {{"cp_pf", "Label1"}, {"rp_ohm", "Label2"}},
+        {},
         [](MainForm& main, MessageSink& messages) -> std::unique_ptr<ToolSession> {
             return std::make_unique<Cs2CpSession>(main, messages);
         }};

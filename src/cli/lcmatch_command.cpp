@@ -56,6 +56,7 @@ int runLcMatchCommand(int argc, const char* const* argv) {
          {"cparallel_pf", "Label6"},
          {"cseries_pf", "Label7"},
          {"lparallel_uh", "Label8"}},
+        {},
         [](MainForm& main, MessageSink& messages) -> std::unique_ptr<ToolSession> {
             return std::make_unique<LcMatchSession>(main, messages);
         }};

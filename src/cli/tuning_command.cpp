@@ -69,6 +69,7 @@ int runTuningCommand(int argc, const char* const* argv) {
          {"actual_offset_hz", "Label13"},
          {"tuning_c_pf", "Label4"},
          {"offset_hz", "AEdit4"}},
+        {tools::kTooSmallWarning},
         [](MainForm& main, MessageSink& messages) -> std::unique_ptr<ToolSession> {
             return std::make_unique<TuningSession>(main, messages);
         }};

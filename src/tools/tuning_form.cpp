@@ -179,11 +179,7 @@ void TuningForm::calcTuningC() {
     }
     const double C2 = fp::toDouble(Cm / ((fm / fAct) * (fm / fAct) - 1) - C0);
     const double Ct = fp::toDouble(1 / (1 / static_cast<long double>(C2) - 1 / Ca));
-    if (Ct < 1e-11)
-        messages_.show(okBox("Error",
-                             "The tuning capacitor becomes too small (<10pF)\ror even "
-                             "negative.\rPlease reduce the offset value",
-                             MsgIcon::Exclamation));
+    if (Ct < 1e-11) messages_.show(okBox("Error", kTooSmallWarning, MsgIcon::Exclamation));
     const long double pF = Ct * 1e12L;
     form_.setText("Label4", numeric::formatFixed(pF, 6, pF > 99 ? 0 : 1, separator_));
     form_.setText("Label13", hzText(static_cast<long double>(s_.N) - s_.A));

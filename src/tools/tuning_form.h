@@ -16,6 +16,11 @@ namespace korvan::tools {
 inline constexpr const char* kTuningCaption =
     "Xtal Tuning Calculator                                               qx0zz";
 
+// A warning, not a refusal: the capacitor is still shown.
+inline constexpr const char* kTooSmallWarning =
+    "The tuning capacitor becomes too small (<10pF)\ror even negative.\rPlease reduce the offset "
+    "value";
+
 class TuningForm {
   public:
     // `mainForm` and `mainState` are the main window's, read at each

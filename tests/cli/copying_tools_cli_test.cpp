@@ -79,6 +79,12 @@ INSTANTIATE_TEST_SUITE_P(
                 1,
                 {{"Label4", "-----"}},
                 {"Error"}},
+        // A warning: the capacitor is still shown, so the run counts as done.
+        CliCase{"tuning_small",
+                with(kCrystal, {"--actual", "4910.565"}),
+                0,
+                {{"Label4", "5.6"}},
+                {"Error"}},
         CliCase{"tuning_none",
                 with(kCrystal, {"--actual", "4913.565"}),
                 0,
