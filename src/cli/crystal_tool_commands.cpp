@@ -28,8 +28,8 @@ json texts(const FormModel& form, std::initializer_list<const char*> names) {
 }
 
 constexpr std::initializer_list<Field> kXtal3dbFields = {
-    {"source", "AEdit1"},       {"load", "AEdit5"},        {"fs", "AEdit2"},
-    {"bandwidth", "AEdit3"},    {"transmission", "AEdit4"}, {"attenuation", "AEdit6"},
+    {"source", "AEdit1"},    {"load", "AEdit5"},         {"fs", "AEdit2"},
+    {"bandwidth", "AEdit3"}, {"transmission", "AEdit4"}, {"attenuation", "AEdit6"},
     {"rm", "AEdit7"}};
 
 ToolResult calculateXtal3db(const ToolInputs& in, char separator) {
@@ -50,17 +50,20 @@ ToolResult calculateXtal3db(const ToolInputs& in, char separator) {
     ToolResult r;
     takeMessages(r, sink);
     const auto& f = form.form();
-    r.values = {{"lm_mH", f.text("Label5")},           {"cm_fF", f.text("Label6")},
-                {"rm_ohm", f.text("Label7")},          {"qu", f.text("Label8")},
-                {"transmission_pct", f.text("AEdit4")}, {"attenuation_db", f.text("AEdit6")}};
+    r.values = {{"lm_mH", f.text("Label5")},
+                {"cm_fF", f.text("Label6")},
+                {"rm_ohm", f.text("Label7")},
+                {"qu", f.text("Label8")},
+                {"transmission_pct", f.text("AEdit4")},
+                {"attenuation_db", f.text("AEdit6")}};
     const auto mode = form.mode();
     const auto& s = form.state();
     r.json = {{"command", "xtal3db"},
               {"mode", mode == tools::Xtal3dbForm::Mode::Transmission  ? "A"
                        : mode == tools::Xtal3dbForm::Mode::Attenuation ? "B"
                                                                        : "C"},
-              {"fields", texts(f, {"AEdit1", "AEdit5", "AEdit2", "AEdit3", "AEdit4", "AEdit6",
-                                   "AEdit7"})},
+              {"fields",
+               texts(f, {"AEdit1", "AEdit5", "AEdit2", "AEdit3", "AEdit4", "AEdit6", "AEdit7"})},
               {"labels", texts(f, {"Label5", "Label6", "Label7", "Label8"})},
               {"state",
                {{"R", s.R},
@@ -91,8 +94,8 @@ ToolResult calculateG3uur(const ToolInputs& in, char separator) {
     ToolResult r;
     takeMessages(r, sink);
     const auto& f = form.form();
-    r.values = {{"lm_mH", f.text("Label7")}, {"cm_fF", f.text("Label8")},
-                {"fs_kHz", f.text("Label15")}};
+    r.values = {
+        {"lm_mH", f.text("Label7")}, {"cm_fF", f.text("Label8")}, {"fs_kHz", f.text("Label15")}};
     const auto& s = form.state();
     r.json = {{"command", "g3uur"},
               {"fields", texts(f, {"AEdit1", "AEdit2", "AEdit5", "AEdit6", "AEdit3", "AEdit4"})},
@@ -130,8 +133,9 @@ int runXtal3db(int argc, const char* const* argv) {
                 {"bandwidth", "Hz", "Measured 3 dB bandwidth"},
                 {"transmission", "%", "Uout / Uin at the peak, against a through connection"},
                 {"attenuation", "dB", "Attenuation at the peak instead of the transmission"},
-                {"rm", "Ohm", "Loss resistance Rm instead of a transmission: the transmission "
-                              "and attenuation are worked out"}};
+                {"rm", "Ohm",
+                 "Loss resistance Rm instead of a transmission: the transmission "
+                 "and attenuation are worked out"}};
     c.results = {{"lm_mH", "Lm", "mH"},
                  {"cm_fF", "Cm", "fF"},
                  {"rm_ohm", "Rm", "Ohm"},

@@ -40,8 +40,8 @@ void writeReport(std::ostream& out, const ToolCommand& command, const ToolInputs
     for (const auto& r : command.results)
         width = std::max(width, r.label.size() + unitSuffix(r.unit).size());
     const auto row = [&](const std::string& name, const std::string& value) {
-        out << "  " << name << std::string(width + 2 - std::min(width, name.size()), ' ')
-            << value << '\n';
+        out << "  " << name << std::string(width + 2 - std::min(width, name.size()), ' ') << value
+            << '\n';
     };
     out << "Inputs given:\n";
     if (given.empty()) out << "  (the window's defaults)\n";
@@ -58,8 +58,9 @@ void writeReport(std::ostream& out, const ToolCommand& command, const ToolInputs
         for (const auto& m : result.messages)
             out << "  " << m.title << ": " << withLineBreaks(m.text) << '\n';
     }
-    if (result.refused) out << "The calculation was refused; the results are the window's "
-                               "previous ones.\n";
+    if (result.refused)
+        out << "The calculation was refused; the results are the window's "
+               "previous ones.\n";
 }
 
 struct BatchRow {
@@ -96,8 +97,8 @@ std::string csvCell(const std::string& text) {
     return out + '"';
 }
 
-int runToolBatch(std::string_view csvText, const ToolCommand& command, char separator,
-                 bool asJson, std::ostream& out, std::ostream& err) {
+int runToolBatch(std::string_view csvText, const ToolCommand& command, char separator, bool asJson,
+                 std::ostream& out, std::ostream& err) {
     const auto lines = readCsvLines(csvText);
     auto line = lines.begin();
     while (line != lines.end() && line->empty) ++line;
@@ -110,17 +111,25 @@ int runToolBatch(std::string_view csvText, const ToolCommand& command, char sepa
             << *line->faultColumn << ": " << line->fault << '\n';
         return kToolExitUsage;
     }
-    const std::vector<std::string> header = line->cells;
+    // Spreadsheets often end each line with a delimiter: empty columns at
+    // the end of the header (and empty cells there) are not columns.
+    std::vector<std::string> header = line->cells;
+    while (!header.empty() && header.back().empty()) header.pop_back();
+    if (header.empty()) {
+        err << "korvan-cli " << command.name << ": row " << line->number
+            << ": the header names no inputs\n";
+        return kToolExitUsage;
+    }
     for (std::size_t c = 0; c < header.size(); ++c) {
         const auto known = std::any_of(command.inputs.begin(), command.inputs.end(),
                                        [&](const ToolInput& in) { return in.name == header[c]; });
         const auto twice = std::find(header.begin(), header.begin() + static_cast<long>(c),
                                      header[c]) != header.begin() + static_cast<long>(c);
         if (!known || twice) {
-            err << "korvan-cli " << command.name << ": row " << line->number << ", column "
-                << c + 1 << ": " << (twice ? "the column \"" + header[c] + "\" comes twice"
-                                           : "\"" + header[c] + "\" is not an input of " +
-                                                 command.name)
+            err << "korvan-cli " << command.name << ": row " << line->number << ", column " << c + 1
+                << ": "
+                << (twice ? "the column \"" + header[c] + "\" comes twice"
+                          : "\"" + header[c] + "\" is not an input of " + command.name)
                 << "; the inputs are:";
             for (const auto& in : command.inputs) err << ' ' << in.name;
             err << '\n';
@@ -147,21 +156,21 @@ int runToolBatch(std::string_view csvText, const ToolCommand& command, char sepa
         }
         BatchRow row;
         row.number = line->number;
-        row.cells = line->cells;
+        std::vector<std::string> cells = line->cells;
+        while (cells.size() > header.size() && cells.back().empty()) cells.pop_back();
+        row.cells = cells;
         const std::string at = "row " + std::to_string(line->number) + ", column ";
         if (line->faultColumn) {
             row.fault = at + std::to_string(*line->faultColumn) + ": " + line->fault;
-        } else if (line->cells.size() < header.size()) {
-            row.fault = at + std::to_string(line->cells.size() + 1) + " (" +
-                        header[line->cells.size()] + "): missing; the header has " +
+        } else if (cells.size() < header.size()) {
+            row.fault = at + std::to_string(cells.size() + 1) + " (" + header[cells.size()] +
+                        "): missing; the header has " + std::to_string(header.size()) + " columns";
+        } else if (cells.size() > header.size()) {
+            row.fault = at + std::to_string(header.size() + 1) + ": a cell beyond the header's " +
                         std::to_string(header.size()) + " columns";
-        } else if (line->cells.size() > header.size()) {
-            row.fault = at + std::to_string(header.size() + 1) +
-                        ": a cell beyond the header's " + std::to_string(header.size()) +
-                        " columns";
         } else {
             for (std::size_t c = 0; c < header.size() && row.fault.empty(); ++c) {
-                const std::string& cell = line->cells[c];
+                const std::string& cell = cells[c];
                 if (cell.empty()) continue; // the field keeps its default
                 const auto typed = typeIntoField(cell, separator);
                 if (!typed)
@@ -253,16 +262,16 @@ int runToolCommand(int argc, const char* const* argv, const ToolCommand& command
     } catch (const CLI::ParseError& e) {
         return app.exit(e, std::cout, std::cerr) == 0 ? kToolExitDone : kToolExitUsage;
     }
-    const char separator = separatorOption->count() > 0 ? separatorText.front()
-                                                        : numeric::systemDecimalSeparator();
+    const char separator =
+        separatorOption->count() > 0 ? separatorText.front() : numeric::systemDecimalSeparator();
 
     ToolInputs given;
     for (std::size_t i = 0; i < command.inputs.size(); ++i) {
         if (options[i]->count() == 0) continue;
         const auto typed = typeIntoField(values[i], separator);
         if (!typed) {
-            std::cerr << "korvan-cli " << command.name << ": --" << command.inputs[i].name
-                      << " '" << values[i]
+            std::cerr << "korvan-cli " << command.name << ": --" << command.inputs[i].name << " '"
+                      << values[i]
                       << "' cannot stand in its field: digits and one decimal separator only\n";
             return kToolExitUsage;
         }
@@ -291,8 +300,8 @@ int runToolCommand(int argc, const char* const* argv, const ToolCommand& command
                 for (const auto& [name, text] : row) all[name] = text;
                 return command.check(all);
             };
-        const int code = runToolBatch(text.str(), withDefaults, separator, asJson, std::cout,
-                                      std::cerr);
+        const int code =
+            runToolBatch(text.str(), withDefaults, separator, asJson, std::cout, std::cerr);
         std::cout.flush();
         return code;
     }

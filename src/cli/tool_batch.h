@@ -25,7 +25,8 @@
 // few or too many cells, a bad quote, a value that cannot be typed) is
 // refused with a message naming its row and column, and the batch goes on.
 // Rows are numbered as the file's lines (the header is row 1); empty lines
-// are skipped with a note on stderr.
+// are skipped with a note on stderr, and empty columns after the last named
+// one (a trailing delimiter) are ignored.
 //
 // Exit codes: 0 every calculation computed, 1 some refused, 2 usage error
 // (unknown option or column, unreadable file).
@@ -85,9 +86,9 @@ struct ToolCommand {
 // The whole subcommand: options, single calculation or batch, output.
 int runToolCommand(int argc, const char* const* argv, const ToolCommand& command);
 
-// The batch alone, from a CSV text (`source` names it in messages).
-int runToolBatch(std::string_view csvText, const ToolCommand& command, char separator,
-                 bool json, std::ostream& out, std::ostream& err);
+// The batch alone, from the text of a CSV file.
+int runToolBatch(std::string_view csvText, const ToolCommand& command, char separator, bool json,
+                 std::ostream& out, std::ostream& err);
 
 // Fills `refused` and `messages` from the boxes a sink recorded.
 void takeMessages(ToolResult& result, const ScriptedMessages& sink);

@@ -18,8 +18,8 @@ G3uurForm::G3uurForm(MessageSink& messages, char decimalSeparator)
     : ToolForm(messages, decimalSeparator) {
     auto& f = form_;
     const std::pair<const char*, const char*> fields[] = {
-        {"AEdit2", "5"}, {"AEdit1", "45"}, {"AEdit5", "470"}, {"AEdit6", "470"},
-        {"AEdit4", "7999.20"}, {"AEdit3", "8001.15"}};
+        {"AEdit2", "5"},   {"AEdit1", "45"},      {"AEdit5", "470"},
+        {"AEdit6", "470"}, {"AEdit4", "7999.20"}, {"AEdit3", "8001.15"}};
     for (const auto& [name, text] : fields) f.setText(name, text);
     for (const char* name : {"Label7", "Label8", "Label15"}) f.setText(name, name);
 }
@@ -72,8 +72,7 @@ void G3uurForm::calcVals() {
     fp::clearFlags();
     if (fp::checked(static_cast<long double>(s.Csw) * s.C0 * s.fo * s.fc) == 0)
         return showError("No ZERO input allowed");
-    if (!(s.fo - s.fc > 0))
-        return showError("Freq(SW-OPEN) must be higher\rthan Freq(SW-Closed)");
+    if (!(s.fo - s.fc > 0)) return showError("Freq(SW-OPEN) must be higher\rthan Freq(SW-Closed)");
     if (s.C1 == 0) s.C1 = kShorted;
     if (s.C2 == 0) s.C2 = kShorted;
 

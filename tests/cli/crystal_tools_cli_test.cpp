@@ -69,11 +69,10 @@ TEST(crystal_tools_cli_test, window_texts) {
 
 TEST(crystal_tools_cli_test, usage_errors) {
     korvan::test::TempDir dir;
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"xtal3db", "--fs", "-5"},
-          {"xtal3db", "--rm", "1", "--transmission", "50"},
-          {"g3uur", "--nope", "1"},
-          {"g3uur", "--csv", dir.path().string()}}) {
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"xtal3db", "--fs", "-5"},
+                                                 {"xtal3db", "--rm", "1", "--transmission", "50"},
+                                                 {"g3uur", "--nope", "1"},
+                                                 {"g3uur", "--csv", dir.path().string()}}) {
         const auto run = runCli(dir.path(), args);
         EXPECT_EQ(run.exitCode, 2) << args[1];
         EXPECT_FALSE(run.err.empty()) << args[1];
@@ -84,7 +83,8 @@ TEST(crystal_tools_cli_test, batch_reports_each_row_and_goes_on) {
     korvan::test::TempDir dir;
     const auto csv = dir.path() / "m.csv";
     std::ofstream(csv) << "f-open;c1\r\n8001.15;470\r\n7999.20;470\r\n\r\n8001.15;0\r\n";
-    const auto run = runCli(dir.path(), {"g3uur", "--csv", csv.string(), "--decimal-separator", "."});
+    const auto run =
+        runCli(dir.path(), {"g3uur", "--csv", csv.string(), "--decimal-separator", "."});
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_EQ(run.out, "row,f-open,c1,lm_mH,cm_fF,fs_kHz,status,message\n"
                        "2,8001.15,470,15.598,25.379,7998.777,ok,\n"
@@ -97,9 +97,9 @@ TEST(crystal_tools_cli_test, batch_reports_each_row_and_goes_on) {
 TEST(crystal_tools_cli_test, batch_rows_that_cannot_be_read_name_row_and_column) {
     korvan::test::TempDir dir;
     const auto csv = dir.path() / "m.csv";
-    std::ofstream(csv) << "fs,bandwidth\n5000,abc\n5000\n5000,250,1\n\"5000,250\n\"4000\",250\n";
-    const auto run = runCli(dir.path(), {"xtal3db", "--csv", csv.string(), "--json",
-                                         "--decimal-separator", "."});
+    std::ofstream(csv) << "fs,bandwidth,\n5000,abc\n5000\n5000,250,1\n\"5000,250\n\"4000\",250,\n";
+    const auto run = runCli(
+        dir.path(), {"xtal3db", "--csv", csv.string(), "--json", "--decimal-separator", "."});
     EXPECT_EQ(run.exitCode, 1);
     std::istringstream lines(run.out);
     std::vector<nlohmann::json> rows;

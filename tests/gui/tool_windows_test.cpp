@@ -12,6 +12,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -41,9 +43,10 @@ struct Session {
     std::unique_ptr<ToolWindows> tools;
 };
 
-void saveScreenshot(QWidget* w) {
+void saveScreenshot(QWidget* w, const QString& suffix = {}) {
     const QByteArray folder = qgetenv("KORVAN_SCREENSHOT_DIR");
-    if (!folder.isEmpty()) w->grab().save(QString(folder) + "/" + w->objectName() + ".png");
+    if (!folder.isEmpty())
+        w->grab().save(QString(folder) + "/" + w->objectName() + suffix + ".png");
 }
 
 // Triggers the menu item; `inside` runs while the modal window is open and
@@ -90,6 +93,7 @@ class ToolWindowsTest : public QObject {
     void xtal3dbFromTheMenu();
     void g3uurFromTheMenu();
     void infoGradient();
+    void refusalBoxStandsOverTheWindow();
 };
 
 void ToolWindowsTest::createdOnceInOrder() {
@@ -130,7 +134,7 @@ void ToolWindowsTest::xtal3dbFromTheMenu() {
         QVERIFY(loss->isVisible());
         QCOMPARE(loss->text(), QString("99.5"));
         QVERIFY(!d->findChild<QRadioButton*>("RadioButton1")->isVisible());
-        saveScreenshot(d);
+        saveScreenshot(d, "-loss-resistance");
         typeAndEnter(d, "AEdit7", "50");
         QCOMPARE(text(d, "AEdit4"), QString("66.67"));
     });
@@ -184,6 +188,37 @@ void ToolWindowsTest::infoGradient() {
         QCOMPARE(QColor(image.pixel(1, 234)), QColor(143, 254, 176));
         QCOMPARE(d->findChild<QLabel*>("Label1")->text(),
                  QString("Crystal Ladder Filter Program "));
+        // Enlarged, the gradient spans the new height.
+        d->resize(386, 470);
+        const QImage tall = d->grab().toImage();
+        QCOMPARE(QColor(tall.pixel(1, 0)), QColor(0, 0, 255));
+        QCOMPARE(QColor(tall.pixel(1, 469)), QColor(144, 254, 176));
+    });
+}
+
+void ToolWindowsTest::refusalBoxStandsOverTheWindow() {
+    Session s;
+    openFromMenu(s, "N3dbMethod1", "TForm4", [](QDialog* d) {
+        QTRY_COMPARE(text(d, "Label5"), QString("74.90"));
+        QString title, shown;
+        QWidget* boxParent = nullptr;
+        QTimer::singleShot(0, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            title = box->windowTitle();
+            shown = box->text();
+            boxParent = box->parentWidget();
+            QCOMPARE(box->icon(), QMessageBox::Warning);
+            box->button(QMessageBox::Ok)->click();
+        });
+        typeAndEnter(d, "AEdit4", "100");
+        QCOMPARE(title, QString("Error"));
+        QCOMPARE(shown, QString("Must be lower than 100%"));
+        QCOMPARE(boxParent, d);
+        QCOMPARE(text(d, "Label5"), QString("74.90"));
+        // Still usable: the next measurement calculates.
+        typeAndEnter(d, "AEdit4", "50");
+        QCOMPARE(text(d, "Label7"), QString("100.0"));
     });
 }
 

@@ -53,6 +53,8 @@ InfoWindow::InfoWindow(QWidget* parent)
     f.setPixelSize(11);
     setFont(f);
     setPalette(QPalette(QColor(192, 192, 192)));
+    // Its designed size; only maximising enlarges it.
+    setMinimumSize(386, 235);
     resize(386, 235);
     move(282, 189);
 

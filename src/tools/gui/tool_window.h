@@ -22,8 +22,8 @@ class ToolWindow : public QDialog {
 
   public:
     // `messages` null: the window shows its own message boxes.
-    ToolWindow(const char* formName, const QString& caption, QSize client,
-               MessageSink* messages, QWidget* parent);
+    ToolWindow(const char* formName, const QString& caption, QSize client, MessageSink* messages,
+               QWidget* parent);
     ~ToolWindow() override;
 
     // Shows the window modally; its activation handler runs once it is on

@@ -4,6 +4,7 @@
 #include "tools/gui/info_window.h"
 #include "tools/gui/xtal3db_window.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QWidget>
 
@@ -13,37 +14,32 @@ ToolWindows::ToolWindows(QWidget* mainWindow, const FormModel& mainModel, char d
     : QObject(mainWindow), main_(mainWindow), mainModel_(mainModel) {
     // Creation order: TForm8, TForm6, TForm3, TForm5, TForm7, TForm4.
 
-    // TODO(merge): TForm8, the Cs-to-Cp window, is created here, opened by
-    // "Cs2Cp1" and started from mainModel_.
+    // TODO(merge): TForm8, the Cs-to-Cp window, here:
+    //   add(new ..., "Cs2Cp1", ...); it starts from mainModel_.
 
     g3uur_ = new G3uurWindow(decimalSeparator, nullptr, main_);
-    created_.push_back(g3uur_);
+    add(g3uur_, "G3UURmethod1", [this] { g3uur_->openModal(); });
     info_ = new InfoWindow(main_);
-    created_.push_back(info_);
+    add(info_, "Info1", [this] { info_->openModal(); });
 
-    // TODO(merge): TForm5, the L-C matching window (menu "Match1"), here.
-    // TODO(merge): TForm7, the crystal tuning window (menu "XtalTuning1"),
-    // here; it presses the main window's "Calculate" before it copies.
+    // TODO(merge): TForm5, the L-C matching window, here (menu "Match1").
+    // TODO(merge): TForm7, the crystal tuning window, here (menu
+    //   "XtalTuning1"); its opening calls pressCalculate() before it copies.
 
     xtal3db_ = new Xtal3dbWindow(decimalSeparator, nullptr, main_);
-    created_.push_back(xtal3db_);
-
-    connectMenu("N3dbMethod1", xtal3db_);
-    connectMenu("G3UURmethod1", g3uur_);
-    connectMenu("Info1", info_);
+    add(xtal3db_, "N3dbMethod1", [this] { xtal3db_->openModal(); });
 }
 
-void ToolWindows::connectMenu(const char* action, QDialog* window) {
+void ToolWindows::add(QDialog* window, const char* action, std::function<void()> open) {
+    created_.push_back(window);
     auto* a = main_->findChild<QAction*>(action);
     if (!a) return;
-    connect(a, &QAction::triggered, window, [window] {
-        if (auto* tool = qobject_cast<ToolWindow*>(window))
-            tool->openModal();
-        else if (auto* info = qobject_cast<InfoWindow*>(window))
-            info->openModal();
-        else
-            window->exec();
-    });
+    if (!open) open = [window] { window->exec(); };
+    connect(a, &QAction::triggered, window, std::move(open));
+}
+
+void ToolWindows::pressCalculate() const {
+    if (auto* calculate = main_->findChild<QAbstractButton*>("SpeedButton1")) calculate->click();
 }
 
 QDialog* ToolWindows::window(const QString& formName) const {

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <vector>
 
 class QDialog;
@@ -38,8 +39,14 @@ class ToolWindows : public QObject {
     G3uurWindow* g3uur() const { return g3uur_; }
     InfoWindow* info() const { return info_; }
 
+    // Presses the main window's "Calculate" as a click would (a full
+    // calculation through the main window's event path).
+    void pressCalculate() const;
+
   private:
-    void connectMenu(const char* action, QDialog* window);
+    // Keeps `window` in the creation order and opens it modally from the
+    // menu item `action`; `open` replaces the plain modal opening.
+    void add(QDialog* window, const char* action, std::function<void()> open = {});
 
     QWidget* main_;
     const FormModel& mainModel_;
