@@ -176,6 +176,9 @@ void CopyingToolsTest::lcMatchFromMenu() {
         QCOMPARE(text(d, "AEdit3"), s.mainText("Label20"));
         QCOMPARE(text(d, "AEdit2"), QString("50"));
         QCOMPARE(d->focusWidget()->objectName(), QString("Button1"));
+        d->findChild<QLineEdit*>("AEdit3")->setText("51");
+        QTest::keyClick(d->focusWidget(), Qt::Key_Return);
+        QCOMPARE(s.count("No matching network necessary"), 1);
         type(d, "AEdit1", "9000");
         type(d, "AEdit3", "450", true);
         QCOMPARE(text(d, "Label5"), QString("2.50  "));

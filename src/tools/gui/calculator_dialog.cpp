@@ -147,7 +147,8 @@ QPushButton* CalculatorDialog::calculateButton(QWidget* parent, QRect r) {
     auto* b = new QPushButton(QStringLiteral("Calculate"), parent);
     b->setObjectName("Button1");
     b->setGeometry(r);
-    b->setAutoDefault(false); // Enter belongs to the fields
+    // Enter on the focused button presses it; in a field the field takes it.
+    b->setAutoDefault(true);
     setBold(b);
     connect(b, &QPushButton::clicked, this, [this] { runEvent([this] { calculate(); }); });
     return b;
