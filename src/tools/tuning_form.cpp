@@ -157,9 +157,9 @@ void TuningForm::calcTuningC() {
     const double fm = fp::toDouble(fNom * std::sqrt(Cm / (C0 + Cks) + 1));
     const double x = fp::toDouble(fm - numeric::toNumber(form_.text("AEdit4"), separator_));
 
-    // The mesh reaches only offsets between the holder's parallel resonance
-    // and fm - fnom; beyond them its own capacitance Ca would be zero or
-    // negative and the capacitor shown meaningless.
+    // The mesh's own capacitance Ca is positive only while fm - N lies between
+    // the nominal series and parallel resonances; beyond them the capacitor
+    // shown would be meaningless, so the offset is refused.
     const long double ratio = (x / fNom) * (x / fNom) - 1;
     const double Ca = ratio > 0 ? fp::toDouble(Cm / ratio - C0) : 0.0;
     if (Ca <= 0) {
