@@ -1,5 +1,6 @@
 #include "cli/subcommands.h"
 
+#include "cli/copying_tool_command.h"
 #include "cli/crystal_tool_commands.h"
 
 #include <ostream>
@@ -13,6 +14,9 @@ std::span<const Subcommand> subcommands() {
     static const std::vector<Subcommand> all = {
         {"xtal3db", "Crystal Lm, Cm, Rm and Qu from a 3 dB bandwidth measurement", runXtal3db},
         {"g3uur", "Crystal Lm, Cm and fs by the G3UUR oscillator method", runG3uur},
+        {"tuning", "Tuning capacitor for a crystal off its nominal frequency", runTuningCommand},
+        {"lcmatch", "L-C matching networks between two resistances", runLcMatchCommand},
+        {"cs2cp", "Series termination (Rs, Cs) as a parallel one (Rp, Cp)", runCs2CpCommand},
     };
     return all;
 }

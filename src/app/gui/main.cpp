@@ -5,6 +5,7 @@
 #include "app/program_info.h"
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
+#include "tools/gui/copying_tool_windows.h"
 #include "tools/gui/tool_windows.h"
 
 #include <QApplication>
@@ -70,6 +71,8 @@ int main(int argc, char* argv[]) {
     korvan::gui::MainWindow window(form, messages);
     // The tool windows after the main window, each created once for the run.
     korvan::tools::gui::ToolWindows tools(&window, form.form(), systemSeparator());
+    korvan::gui::CopyingToolWindows copyingTools(window, form.form(), form.state(), messages,
+                                                 form.separator());
 
     if (!measure) {
         window.startUp();
