@@ -47,6 +47,7 @@ struct Session {
         window = std::make_unique<gui::MainWindow>(*form, messages);
         tools = std::make_unique<gui::CopyingToolWindows>(*window, form->form(), form->state(),
                                                           messages, '.');
+        tools->addAll();
         window->startUp();
         messages.clear();
     }

@@ -70,9 +70,9 @@ int main(int argc, char* argv[]) {
                           systemSeparator());
     korvan::gui::MainWindow window(form, messages);
     // The tool windows after the main window, each created once for the run.
-    korvan::tools::gui::ToolWindows tools(&window, form.form(), systemSeparator());
     korvan::gui::CopyingToolWindows copyingTools(window, form.form(), form.state(), messages,
                                                  form.separator());
+    korvan::tools::gui::ToolWindows tools(&window, form.form(), form.separator(), &copyingTools);
 
     if (!measure) {
         window.startUp();

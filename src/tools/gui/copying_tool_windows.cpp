@@ -14,30 +14,50 @@ namespace korvan::gui {
 CopyingToolWindows::CopyingToolWindows(QMainWindow& mainWindow, FormModel& mainModel,
                                        const DesignState& mainState, MessageSink& messages,
                                        char separator)
-    : main_(mainWindow), mainModel_(mainModel) {
-    // The order in which the program creates them: Cs to Cp, L-C match, tuning.
-    cs2cp_ = new Cs2CpWindow(mainModel, &mainWindow, messages, separator);
-    lcMatch_ = new LcMatchWindow(mainModel, &mainWindow, messages, separator);
-    const auto pressCalculate = [&mainWindow] {
-        if (auto* calculate = mainWindow.findChild<QAbstractButton*>("SpeedButton1"))
-            calculate->click();
-    };
-    tuning_ =
-        new TuningWindow(mainModel, mainState, pressCalculate, &mainWindow, messages, separator);
+    : main_(mainWindow), mainModel_(mainModel), mainState_(mainState), messages_(messages),
+      separator_(separator) {}
 
-    const auto connectAction = [&](const char* name, auto open) {
-        if (auto* action = mainWindow.findChild<QAction*>(name))
-            QObject::connect(action, &QAction::triggered, &mainWindow, open);
-    };
-    connectAction("XtalTuning1", [this] { tuning_->openModal(); });
-    connectAction("Match1", [this] {
-        takeMainFields();
-        lcMatch_->openModal();
-    });
+template <typename Open> void CopyingToolWindows::connectAction(const char* name, Open open) {
+    if (auto* action = main_.findChild<QAction*>(name))
+        QObject::connect(action, &QAction::triggered, &main_, open);
+}
+
+Cs2CpWindow* CopyingToolWindows::addCs2Cp() {
+    if (cs2cp_) return cs2cp_;
+    cs2cp_ = new Cs2CpWindow(mainModel_, &main_, messages_, separator_);
     connectAction("Cs2Cp1", [this] {
         takeMainFields();
         cs2cp_->openModal();
     });
+    return cs2cp_;
+}
+
+LcMatchWindow* CopyingToolWindows::addLcMatch() {
+    if (lcMatch_) return lcMatch_;
+    lcMatch_ = new LcMatchWindow(mainModel_, &main_, messages_, separator_);
+    connectAction("Match1", [this] {
+        takeMainFields();
+        lcMatch_->openModal();
+    });
+    return lcMatch_;
+}
+
+TuningWindow* CopyingToolWindows::addTuning() {
+    if (tuning_) return tuning_;
+    QMainWindow* mainWindow = &main_;
+    const auto pressCalculate = [mainWindow] {
+        if (auto* calculate = mainWindow->findChild<QAbstractButton*>("SpeedButton1"))
+            calculate->click();
+    };
+    tuning_ = new TuningWindow(mainModel_, mainState_, pressCalculate, &main_, messages_, separator_);
+    connectAction("XtalTuning1", [this] { tuning_->openModal(); });
+    return tuning_;
+}
+
+void CopyingToolWindows::addAll() {
+    addCs2Cp();
+    addLcMatch();
+    addTuning();
 }
 
 void CopyingToolWindows::takeMainFields() {

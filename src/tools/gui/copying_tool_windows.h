@@ -20,9 +20,18 @@ class CopyingToolWindows {
   public:
     // `mainWindow` holds the menu actions XtalTuning1, Match1 and Cs2Cp1 and
     // the "Calculate" button SpeedButton1; `mainModel` and `mainState` are
-    // those of its main form. The windows are children of the main window.
+    // those of its main form. The windows are children of the main window;
+    // nothing is created until the add functions run, so that the program
+    // can interleave them with the other tool windows in its creation order.
     CopyingToolWindows(QMainWindow& mainWindow, FormModel& mainModel, const DesignState& mainState,
                        MessageSink& messages, char separator);
+
+    // Each creates its window once and connects its menu command.
+    Cs2CpWindow* addCs2Cp();
+    LcMatchWindow* addLcMatch();
+    TuningWindow* addTuning();
+    // All three, in the program's order (Cs to Cp, L-C match, tuning).
+    void addAll();
 
     TuningWindow* tuning() const { return tuning_; }
     LcMatchWindow* lcMatch() const { return lcMatch_; }
@@ -33,11 +42,16 @@ class CopyingToolWindows {
     // to what the windows copy: bring them into the main model first.
     void takeMainFields();
 
+    template <typename Open> void connectAction(const char* name, Open open);
+
     QMainWindow& main_;
     FormModel& mainModel_;
-    TuningWindow* tuning_;
-    LcMatchWindow* lcMatch_;
-    Cs2CpWindow* cs2cp_;
+    const DesignState& mainState_;
+    MessageSink& messages_;
+    char separator_;
+    TuningWindow* tuning_ = nullptr;
+    LcMatchWindow* lcMatch_ = nullptr;
+    Cs2CpWindow* cs2cp_ = nullptr;
 };
 
 } // namespace korvan::gui

@@ -1,7 +1,11 @@
 #include "tools/gui/tool_windows.h"
 
+#include "tools/gui/copying_tool_windows.h"
+#include "tools/gui/cs2cp_window.h"
 #include "tools/gui/g3uur_window.h"
 #include "tools/gui/info_window.h"
+#include "tools/gui/lc_match_window.h"
+#include "tools/gui/tuning_window.h"
 #include "tools/gui/xtal3db_window.h"
 
 #include <QAbstractButton>
@@ -10,21 +14,23 @@
 
 namespace korvan::tools::gui {
 
-ToolWindows::ToolWindows(QWidget* mainWindow, const FormModel& mainModel, char decimalSeparator)
+ToolWindows::ToolWindows(QWidget* mainWindow, const FormModel& mainModel, char decimalSeparator,
+                         korvan::gui::CopyingToolWindows* copying)
     : QObject(mainWindow), main_(mainWindow), mainModel_(mainModel) {
     // Creation order: TForm8, TForm6, TForm3, TForm5, TForm7, TForm4.
 
-    // TODO(merge): TForm8, the Cs-to-Cp window, here:
-    //   add(new ..., "Cs2Cp1", ...); it starts from mainModel_.
+    // The copying windows connect their own menu commands.
+    if (copying) created_.push_back(copying->addCs2Cp());
 
     g3uur_ = new G3uurWindow(decimalSeparator, nullptr, main_);
     add(g3uur_, "G3UURmethod1", [this] { g3uur_->openModal(); });
     info_ = new InfoWindow(main_);
     add(info_, "Info1", [this] { info_->openModal(); });
 
-    // TODO(merge): TForm5, the L-C matching window, here (menu "Match1").
-    // TODO(merge): TForm7, the crystal tuning window, here (menu
-    //   "XtalTuning1"); its opening calls pressCalculate() before it copies.
+    if (copying) {
+        created_.push_back(copying->addLcMatch());
+        created_.push_back(copying->addTuning());
+    }
 
     xtal3db_ = new Xtal3dbWindow(decimalSeparator, nullptr, main_);
     add(xtal3db_, "N3dbMethod1", [this] { xtal3db_->openModal(); });

@@ -15,6 +15,10 @@
 class QDialog;
 class QWidget;
 
+namespace korvan::gui {
+class CopyingToolWindows;
+}
+
 namespace korvan::tools::gui {
 
 class G3uurWindow;
@@ -28,7 +32,10 @@ class ToolWindows : public QObject {
     // `mainWindow` carries the menu actions (found by objectName) and owns
     // the windows; `mainModel` is the main form's model, for the windows
     // that start from the main window's values.
-    ToolWindows(QWidget* mainWindow, const FormModel& mainModel, char decimalSeparator);
+    // `copying`, when given, creates the three windows that copy from the
+    // main window at their places in the order.
+    ToolWindows(QWidget* mainWindow, const FormModel& mainModel, char decimalSeparator,
+                korvan::gui::CopyingToolWindows* copying = nullptr);
 
     // The window of that form name ("TForm4"), or nullptr.
     QDialog* window(const QString& formName) const;
