@@ -7,6 +7,7 @@
 #include "cli/cli_options.h"
 #include "cli/headless_design.h"
 #include "cli/json_report.h"
+#include "cli/response_options.h"
 #include "cli/stream_messages.h"
 #include "cli/subcommands.h"
 #include "cli/text_report.h"
@@ -36,16 +37,20 @@ int main(int argc, char** argv) {
     const auto outcome = cli::runDesign(form, messages, options);
     if (outcome.exitCode == cli::kExitUsage) return outcome.exitCode;
 
-    if (options.json)
-        std::cout << cli::designJson(form, messages, outcome.exported, options.sweep)
-                         .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+    int responseCode = cli::kExitDone;
+    if (options.json) {
+        auto report = cli::designJson(form, messages, outcome.exported, options.sweep);
+        responseCode = cli::runResponseOutputs(form, options.response, std::cerr, &report);
+        std::cout << report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
                   << '\n';
-    else
+    } else {
+        responseCode = cli::runResponseOutputs(form, options.response, std::cerr, nullptr);
         cli::writeTextReport(std::cout, form, outcome.exported, options.sweep);
+    }
     std::cout.flush();
     if (!std::cout) {
         std::cerr << "korvan-cli: the output could not be written\n";
         return cli::kExitFault;
     }
-    return outcome.exitCode;
+    return outcome.exitCode != cli::kExitDone ? outcome.exitCode : responseCode;
 }
