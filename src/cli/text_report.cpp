@@ -1,5 +1,6 @@
 #include "cli/text_report.h"
 
+#include "cli/exact_report.h"
 #include "cli/json_report.h"
 #include "numeric/number_text.h"
 
@@ -125,6 +126,7 @@ void writeTextReport(std::ostream& out, const MainForm& form,
         << f.text("Label81") << '\n';
     out << "  " << f.text("Label91") << '\n';
     out << "  " << f.text("Label85") << ' ' << f.text("Label86") << '\n';
+    writeExactSection(out, form);
 
     if (!exported.empty()) {
         r.heading("Files written");
