@@ -1,5 +1,6 @@
 #include "cli/response_options.h"
 
+#include "analysis/ngspice_deck.h"
 #include "app/design_response.h"
 #include "cli/cli_options.h"
 #include "model/text_file.h"
@@ -122,16 +123,27 @@ int runResponseOutputs(const MainForm& form, const ResponseOptions& o, std::ostr
         return kExitDone; // the design's own exit code tells why
     }
 
-    if (!wantsResponse(o)) return kExitDone;
+    if (!wantsResponse(o) && o.ngspice.empty()) return kExitDone;
     const analysis::SweepSpan span = chosenSpan(form.state(), o);
     if (const auto problem = analysis::spanProblem(span)) {
-        err << "korvan-cli: the response span " << span.startHz << " Hz to " << span.stopHz
-            << " Hz cannot be swept: " << *problem << '\n';
+        err << "korvan-cli: the response span " << analysis::exactNumber(span.startHz * 0.001)
+            << " kHz to " << analysis::exactNumber(span.stopHz * 0.001)
+            << " kHz cannot be swept: " << *problem << '\n';
         return kExitUsage;
     }
     const analysis::PortReference reference = o.refOhm
                                                   ? analysis::PortReference{*o.refOhm, *o.refOhm}
                                                   : analysis::terminations(ladder->model);
+    const auto description = analysis::designDescription(form.state(), ladder->rmOhm);
+
+    int code = kExitDone;
+    if (!o.ngspice.empty()) {
+        const auto deck =
+            analysis::ngspiceDeck(ladder->model, span, reference.port1Ohm, description,
+                                  analysis::ngspiceResultName(o.ngspice));
+        if (!writeFile(o.ngspice, deck, "ngspice deck", err)) code = kExitFault;
+    }
+    if (!wantsResponse(o)) return code;
     const analysis::ComplexResponse response =
         analysis::sweepLadder(ladder->model, span, reference);
     if (!response.finite()) {
@@ -140,11 +152,9 @@ int runResponseOutputs(const MainForm& form, const ResponseOptions& o, std::ostr
         return kExitFault;
     }
 
-    int code = kExitDone;
     if (!o.touchstone.empty()) {
-        const auto text =
-            analysis::touchstoneText(response, *analysis::parseTouchstoneFormat(o.format),
-                                     analysis::designDescription(form.state(), ladder->rmOhm));
+        const auto text = analysis::touchstoneText(
+            response, *analysis::parseTouchstoneFormat(o.format), description);
         if (!writeFile(o.touchstone, text, "Touchstone file", err)) code = kExitFault;
     }
     if (!o.csv.empty() && !writeFile(o.csv, analysis::responseCsvText(response), "CSV file", err))
