@@ -1,6 +1,7 @@
 // Program entry: the main form with the system's decimal separator and the
 // working folder, shown in the main window.
 
+#include "analysis/gui/response_window.h"
 #include "app/gui/main_window.h"
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
@@ -63,6 +64,7 @@ int main(int argc, char* argv[]) {
     korvan::MainForm form(messages, clipboard, QDir::currentPath().toStdString(),
                           systemSeparator());
     korvan::gui::MainWindow window(form, messages);
+    korvan::analysis::gui::installResponseWindow(window, form, messages);
 
     if (!measure) {
         window.startUp();

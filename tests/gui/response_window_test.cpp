@@ -1,0 +1,148 @@
+// The response window driven from the main window: opened from the plot's
+// context menu, three curves, following the main window, and the three
+// kinds of file saved with the file dialog scripted.
+
+#include "analysis/gui/response_window.h"
+#include "app/gui/main_window.h"
+#include "widgets/gui/aedit.h"
+
+#include <QAction>
+#include <QChart>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineSeries>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace korvan;
+using korvan::analysis::displaySpan;
+using korvan::analysis::SweepSpan;
+using korvan::analysis::gui::ResponseWindow;
+
+namespace {
+
+struct Session {
+    Session() {
+        QDir::setCurrent(dir.path());
+        form = std::make_unique<MainForm>(messages, clipboard, dir.path().toStdString(), '.');
+        window = std::make_unique<gui::MainWindow>(*form, messages);
+        analysis::gui::installResponseWindow(*window, *form, messages);
+        window->startUp();
+        messages.clear();
+    }
+    QAction* action() const {
+        for (QAction* a : window->plotContextMenu()->actions())
+            if (a->text() == QString::fromUtf8("Response details…")) return a;
+        return nullptr;
+    }
+    ResponseWindow* open() {
+        QAction* a = action();
+        if (!a) qFatal("no context menu item");
+        a->trigger();
+        return window->findChild<ResponseWindow*>();
+    }
+    QByteArray file(const QString& name) const {
+        QFile f(dir.filePath(name));
+        f.open(QIODevice::ReadOnly);
+        return f.readAll();
+    }
+
+    QTemporaryDir dir;
+    ScriptedMessages messages;
+    RecordingClipboard clipboard;
+    std::unique_ptr<MainForm> form;
+    std::unique_ptr<gui::MainWindow> window;
+};
+
+QLineSeries* series(ResponseWindow* w, int i) {
+    return static_cast<QLineSeries*>(w->chart()->series().at(i));
+}
+
+} // namespace
+
+class ResponseWindowTest : public QObject {
+    Q_OBJECT
+
+  private slots:
+    void opensWithThreeCurves();
+    void followsTheMainWindow();
+    void savesTheThreeKinds();
+};
+
+void ResponseWindowTest::opensWithThreeCurves() {
+    Session s;
+    QElapsedTimer timer;
+    timer.start();
+    ResponseWindow* w = s.open();
+    QVERIFY(w);
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    qInfo("opening the response window with 1001 points: %.1f ms",
+          static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    QCOMPARE(w->objectName(), QString("ResponseWindow"));
+    QCOMPARE(w->chart()->series().size(), 3);
+    for (int i = 0; i < 3; ++i) QCOMPARE(series(w, i)->count(), 1001);
+    // The main plot's span, and the curves are the analysis.
+    const auto& r = w->response();
+    const SweepSpan span = displaySpan(s.form->state());
+    QCOMPARE(r.fHz.front(), span.startHz);
+    QCOMPARE(r.fHz.back(), span.stopHz);
+    QCOMPARE(series(w, 0)->at(500).y(), analysis::magnitudeDb(r.s[500].s21));
+    QCOMPARE(series(w, 2)->at(500).y(), r.s[500].groupDelayS * 1e3);
+    QVERIFY(w->readoutAt(s.form->state().fm).startsWith("f = "));
+    auto* table = w->findChild<QTableWidget*>("ExactFigures");
+    QVERIFY(table->rowCount() >= 9);
+    QVERIFY(s.messages.shown().empty());
+}
+
+void ResponseWindowTest::followsTheMainWindow() {
+    Session s;
+    ResponseWindow* w = s.open();
+    const double before = w->response().fHz.front();
+    widgets::TAEdit* span = s.window->edit(7);
+    span->setFocus();
+    span->selectAll();
+    QTest::keyClick(span, Qt::Key_Backspace);
+    QTest::keyClicks(span, "20");
+    QTest::keyClick(span, Qt::Key_Return);
+    QCOMPARE(w->response().fHz.front(), displaySpan(s.form->state()).startHz);
+    QVERIFY(w->response().fHz.front() < before - 4000);
+    // A rejected input leaves nothing to save.
+    s.window->edit(4)->setFocus();
+    s.window->edit(4)->selectAll();
+    QTest::keyClick(s.window->edit(4), Qt::Key_Backspace);
+    QTest::keyClicks(s.window->edit(4), "0");
+    QTest::keyClick(s.window->edit(4), Qt::Key_Return);
+    QCOMPARE(w->response().size(), std::size_t{0});
+    QVERIFY(!w->findChild<QPushButton*>("SaveTouchstone")->isEnabled());
+}
+
+void ResponseWindowTest::savesTheThreeKinds() {
+    Session s;
+    ResponseWindow* w = s.open();
+    QStringList names = {"r.s2p", "r.csv", "r.png", "r.svg"};
+    w->setFileChooser([&](const QString&, const QString&, const QString&) {
+        return s.dir.filePath(names.takeFirst());
+    });
+    for (const char* button : {"SaveTouchstone", "SaveCsv", "SavePicture", "SavePicture"})
+        QTest::mouseClick(w->findChild<QPushButton*>(button), Qt::LeftButton);
+    QVERIFY(names.isEmpty());
+    QVERIFY(s.file("r.s2p").contains("\r\n# Hz S DB R "));
+    QVERIFY(s.file("r.csv").startsWith("f_Hz,S21_dB,S21_phase_deg,S11_dB,VSWR,group_delay_s\r\n"));
+    QCOMPARE(s.file("r.csv").count('\n'), 1002);
+    QVERIFY(s.file("r.png").startsWith("\x89PNG"));
+    QVERIFY(s.file("r.svg").contains("<svg"));
+    QVERIFY(s.messages.shown().empty());
+    // A folder in the way: reported, nothing else left behind.
+    QDir(s.dir.path()).mkdir("taken.csv");
+    QVERIFY(!w->saveCsv(s.dir.filePath("taken.csv")));
+    QCOMPARE(s.messages.shown().size(), std::size_t{1});
+    QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+}
+
+QTEST_MAIN(ResponseWindowTest)
+#include "response_window_test.moc"
