@@ -14,7 +14,7 @@ constexpr double kTolHz = 0.005; // brackets end narrower than this
 constexpr double kFinestStepHz = 0.5;
 // Grid steps grow with the distance from fm by this share: fine where the
 // pass band and the skirts are, coarse far out.
-constexpr double kRelativeStep = 0.0005;
+constexpr double kRelativeStep = 0.002;
 
 struct Sample {
     double f, lossDb, delayS;
