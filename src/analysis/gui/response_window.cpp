@@ -288,7 +288,12 @@ void ResponseWindow::fillChart() {
     s11_->replace(b);
     delay_->replace(c);
     resetZoom();
-    axisDb_->setRange(std::floor(lowest / 10) * 10, 5);
+    // Whole 10 or 20 dB steps from 0 down past the lowest curve.
+    const double step = lowest < -60 ? 20 : 10;
+    const double bottom = std::min(-step, std::floor(lowest / step) * step);
+    axisDb_->setRange(bottom, 0);
+    axisDb_->setTickCount(static_cast<int>(std::lround(-bottom / step)) + 1);
+    axisDb_->setLabelFormat("%.0f");
     axisDelay_->setRange(delayLow, delayHigh > delayLow ? delayHigh * 1.1 : delayLow + 1);
 }
 
