@@ -7,15 +7,20 @@
 #include "widgets/gui/aedit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QChart>
+#include <QChartView>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QValueAxis>
 
 #include <ctime>
 #include <memory>
@@ -103,6 +108,20 @@ void ResponseWindowTest::opensWithThreeCurves() {
     QCOMPARE(series(w, 0)->at(500).y(), analysis::magnitudeDb(r.s[500].s21));
     QCOMPARE(series(w, 2)->at(500).y(), r.s[500].groupDelayS * 1e3);
     QVERIFY(w->readoutAt(s.form->state().fm).startsWith("f = "));
+    // The mouse read-out, a drag zoom and its reset.
+    QWidget* viewport = w->findChild<QChartView*>("ResponseChartView")->viewport();
+    const QPointF centre = viewport->rect().center();
+    QMouseEvent move(QEvent::MouseMove, centre, viewport->mapToGlobal(centre), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(viewport, &move);
+    QVERIFY(w->findChild<QLabel*>("Readout")->text().startsWith("f = "));
+    auto* axis = static_cast<QValueAxis*>(w->chart()->axes(Qt::Horizontal).first());
+    const double low = axis->min(), high = axis->max();
+    w->chart()->zoomIn(QRectF(w->chart()->plotArea().center(), QSizeF(20, 20)));
+    QVERIFY(axis->max() - axis->min() < (high - low) / 2);
+    QTest::mouseClick(w->findChild<QPushButton*>("ResetZoom"), Qt::LeftButton);
+    QCOMPARE(axis->min(), low);
+    QCOMPARE(axis->max(), high);
     auto* table = w->findChild<QTableWidget*>("ExactFigures");
     QVERIFY(table->rowCount() >= 9);
     QVERIFY(s.messages.shown().empty());
@@ -133,11 +152,12 @@ void ResponseWindowTest::followsTheMainWindow() {
 void ResponseWindowTest::savesTheThreeKinds() {
     Session s;
     ResponseWindow* w = s.open();
-    QStringList names = {"r.s2p", "r.csv", "r.png", "r.svg"};
+    QStringList names = {"r.s2p", "r.csv", "r.png", "r.svg", "r.cir"};
     w->setFileChooser([&](const QString&, const QString&, const QString&) {
         return s.dir.filePath(names.takeFirst());
     });
-    for (const char* button : {"SaveTouchstone", "SaveCsv", "SavePicture", "SavePicture"})
+    for (const char* button :
+         {"SaveTouchstone", "SaveCsv", "SavePicture", "SavePicture", "SaveNgspice"})
         QTest::mouseClick(w->findChild<QPushButton*>(button), Qt::LeftButton);
     QVERIFY(names.isEmpty());
     QVERIFY(s.file("r.s2p").contains("\r\n# Hz S DB R "));
@@ -145,12 +165,14 @@ void ResponseWindowTest::savesTheThreeKinds() {
     QCOMPARE(s.file("r.csv").count('\n'), 1002);
     QVERIFY(s.file("r.png").startsWith("\x89PNG"));
     QVERIFY(s.file("r.svg").contains("<svg"));
+    QVERIFY(s.file("r.cir").contains("\r\nsp lin 1001 "));
+    QVERIFY(s.file("r.cir").contains("\r\nwrdata r_sp.txt S_1_1 S_2_1 S_1_2 S_2_2\r\n"));
     QVERIFY(s.messages.shown().empty());
     // A folder in the way: reported, nothing else left behind.
     QDir(s.dir.path()).mkdir("taken.csv");
     QVERIFY(!w->saveCsv(s.dir.filePath("taken.csv")));
     QCOMPARE(s.messages.shown().size(), std::size_t{1});
-    QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 4);
+    QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
 }
 
 QTEST_MAIN(ResponseWindowTest)

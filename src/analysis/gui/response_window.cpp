@@ -1,5 +1,6 @@
 #include "analysis/gui/response_window.h"
 
+#include "analysis/ngspice_deck.h"
 #include "analysis/response_export.h"
 #include "app/design_response.h"
 #include "app/gui/main_window.h"
@@ -168,6 +169,7 @@ void ResponseWindow::buildControls() {
     auto* touchstone = button("Save Touchstone…", "SaveTouchstone", this);
     auto* csv = button("Save CSV…", "SaveCsv", this);
     auto* picture = button("Save picture…", "SavePicture", this);
+    auto* deck = button("Save ngspice deck…", "SaveNgspice", this);
     buttons->addWidget(reset);
     buttons->addStretch();
     buttons->addWidget(new QLabel("Touchstone format", this));
@@ -175,6 +177,7 @@ void ResponseWindow::buildControls() {
     buttons->addWidget(touchstone);
     buttons->addWidget(csv);
     buttons->addWidget(picture);
+    buttons->addWidget(deck);
     top->addLayout(buttons);
 
     connect(reset, &QPushButton::clicked, this, [this] { resetZoom(); });
@@ -190,6 +193,10 @@ void ResponseWindow::buildControls() {
         const QString path =
             chooseFile_("Save picture", "PNG picture (*.png);;SVG picture (*.svg)", "response.png");
         if (!path.isEmpty()) savePicture(path);
+    });
+    connect(deck, &QPushButton::clicked, this, [this] {
+        const QString path = chooseFile_("Save ngspice deck", "ngspice deck (*.cir)", "ladder.cir");
+        if (!path.isEmpty()) saveNgspice(path);
     });
     const auto userSpan = [this] {
         follow_->setChecked(false);
@@ -256,12 +263,17 @@ void ResponseWindow::recompute() {
             status_->setText("The response is not finite here (a lossless crystal at its "
                              "resonance).");
         } else {
-            status_->setText(QString("Reference %1 Ohm; drag to zoom, right click to zoom out.")
-                                 .arg(response_.reference.port1Ohm, 0, 'g', 8));
+            span_ = *span;
+            QString text = QString("Reference %1 Ohm; drag to zoom, right click to zoom out.")
+                               .arg(response_.reference.port1Ohm, 0, 'g', 8);
+            const QString typed = reference_->text().trimmed();
+            if (!typed.isEmpty() && response_.reference.port1Ohm != typed.toDouble())
+                text = "\"" + typed + "\" is not a resistance above 0 Ohm: " + text;
+            status_->setText(text);
         }
     }
     fillChart();
-    for (const char* name : {"SaveTouchstone", "SaveCsv"})
+    for (const char* name : {"SaveTouchstone", "SaveCsv", "SaveNgspice"})
         findChild<QPushButton*>(name)->setEnabled(response_.size() > 0);
 }
 
@@ -387,6 +399,17 @@ bool ResponseWindow::saveCsv(const QString& path) {
     std::string error;
     if (writeBytes(path, responseCsvText(response_), error)) return true;
     report("The CSV file could not be written: " + error + ".");
+    return false;
+}
+
+bool ResponseWindow::saveNgspice(const QString& path) {
+    if (response_.size() == 0 || !model_) return false;
+    const std::string deck = ngspiceDeck(*model_, span_, response_.reference.port1Ohm,
+                                         designDescription(form_.state(), rmOhm_),
+                                         ngspiceResultName(path.toStdString()));
+    std::string error;
+    if (writeBytes(path, deck, error)) return true;
+    report("The ngspice deck could not be written: " + error + ".");
     return false;
 }
 

@@ -51,6 +51,8 @@ class ResponseWindow : public QWidget {
     bool saveTouchstone(const QString& path);
     bool saveCsv(const QString& path);
     bool savePicture(const QString& path); // PNG, or SVG by the ".svg" suffix
+    // The ladder as an ngspice deck over the shown span and reference.
+    bool saveNgspice(const QString& path);
 
     const ComplexResponse& response() const { return response_; }
     QChart* chart() const { return chart_; }
@@ -76,6 +78,7 @@ class ResponseWindow : public QWidget {
     std::optional<LadderModel> model_;
     double rmOhm_ = 0;
     ComplexResponse response_;
+    SweepSpan span_;
     std::optional<ExactFigures> exact_;
 
     QChart* chart_ = nullptr;
