@@ -55,6 +55,12 @@ std::string exactNumber(double value) {
     return std::string(buffer, result.ptr);
 }
 
+std::string exactNumber(float value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
 std::optional<TouchstoneFormat> parseTouchstoneFormat(std::string_view text) {
     std::string lower;
     for (const char c : text)

@@ -31,7 +31,10 @@ std::string touchstoneText(const ComplexResponse& response, TouchstoneFormat for
 // group delay [s] per row.
 std::string responseCsvText(const ComplexResponse& response);
 
-// Shortest round-trip text of a finite double, "." as separator.
+// Shortest round-trip text of a finite double, "." as separator; a
+// single-precision value as the float it is (Zterm 820.50635, not its
+// double expansion).
 std::string exactNumber(double value);
+std::string exactNumber(float value);
 
 } // namespace korvan::analysis
