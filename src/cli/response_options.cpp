@@ -76,7 +76,8 @@ void addResponseOptions(CLI::App& app, ResponseOptions& o) {
                    "VSWR, group delay [s]")
         ->type_name("FILE");
     app.add_option("--ngspice", o.ngspice,
-                   "Write an ngspice deck of the ladder that prints its S-parameters when run")
+                   "Write an ngspice deck of the ladder; ngspice -b FILE writes its S-parameters "
+                   "to <name>_sp.txt")
         ->type_name("FILE");
     app.add_option("--points", o.points,
                    "Points of the response, 2 to 100001 (default 1001), equally spaced")
