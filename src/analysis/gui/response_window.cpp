@@ -7,6 +7,7 @@
 #include "model/text_file.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QChart>
 #include <QChartView>
@@ -24,6 +25,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSpinBox>
 #include <QSvgGenerator>
 #include <QTableWidget>
@@ -253,6 +255,12 @@ PortReference ResponseWindow::chosenReference() const {
 }
 
 void ResponseWindow::recompute() {
+    // 100 001 points take a second or so to compute and draw: say so.
+    const bool long_ = points_->value() > 20000;
+    if (long_) QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([long_] {
+        if (long_) QApplication::restoreOverrideCursor();
+    });
     response_ = {};
     if (!model_) {
         status_->setText("The design stopped: there is no response to show.");
