@@ -34,7 +34,10 @@ std::vector<double> searchGrid(double fm) {
     offsets.push_back(kExactSearchHz);
     std::vector<double> f;
     f.reserve(2 * offsets.size() + 1);
-    for (auto it = offsets.rbegin(); it != offsets.rend(); ++it) f.push_back(fm - *it);
+    // A low crystal frequency cuts the search off at 0 Hz: below it the
+    // analysis would mirror the pass band.
+    for (auto it = offsets.rbegin(); it != offsets.rend(); ++it)
+        if (fm - *it > 0) f.push_back(fm - *it);
     f.push_back(fm);
     for (double d : offsets) f.push_back(fm + d);
     return f;
