@@ -54,7 +54,7 @@ TEST(exact_figures_test, figures_agree_with_a_dense_sweep) {
         {FilterType::ChebyshevButterworth, "14", "0.1", "20", -1, 0},
         {FilterType::Cohn, "6", "1", "20", -1, 0},
         {FilterType::Qer, "10", "1", "12", -1, 0},
-        // fm - 200 kHz lies below 0 Hz: the search must not meet the mirror.
+        // A crystal below 200 kHz: the search reaches down to 0 Hz.
         {FilterType::ChebyshevButterworth, "6", "1", "0", 1.0, 0.01, "60", "0.3"},
     };
     for (const auto& c : cases) {
