@@ -21,7 +21,11 @@ Dual operator*(Dual a, Dual b) {
     return {a.v * b.v, a.d * b.v + a.v * b.d};
 }
 Dual reciprocal(Dual a) {
-    const Complex r = 1.0 / a.v;
+    // conj/norm instead of the library's complex division, which guards
+    // against overflow at several times the cost; the ladder's impedances
+    // stay far inside double range.
+    const double n = std::norm(a.v);
+    const Complex r{a.v.real() / n, -a.v.imag() / n};
     return {r, -a.d * r * r};
 }
 

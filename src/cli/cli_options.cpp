@@ -142,6 +142,7 @@ std::variant<CliOptions, int> parseOptions(int argc, const char* const* argv, st
                        "system's)")
             ->type_name(".|,")
             ->check(CLI::IsMember({".", ","}).description(""));
+    addResponseOptions(app, options.response);
 
     try {
         app.parse(argc, argv);
@@ -150,6 +151,10 @@ std::variant<CliOptions, int> parseOptions(int argc, const char* const* argv, st
         return code == 0 ? kExitDone : kExitUsage;
     }
 
+    if (const auto problem = responseOptionsProblem(options.response, options.json)) {
+        err << "korvan-cli: " << *problem << '\n';
+        return kExitUsage;
+    }
     options.separator =
         separatorOption->count() > 0 ? separator.front() : numeric::systemDecimalSeparator();
     if (configOption->count() > 0) options.configFile = config;

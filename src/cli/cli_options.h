@@ -4,6 +4,7 @@
 // them exactly as it reads what is typed into the window.
 
 #include "app/main_form.h"
+#include "cli/response_options.h"
 
 #include <iosfwd>
 #include <optional>
@@ -29,6 +30,7 @@ struct CliOptions {
     bool json = false;
     bool sweep = false;
     char separator = '.'; // --decimal-separator, else the system's
+    ResponseOptions response;
 };
 
 // Exit codes of the program.

@@ -1,7 +1,7 @@
 #include "cli/json_report.h"
 
 #include "cli/design_json.h"
-
+#include "cli/exact_report.h"
 #include "numeric/number_text.h"
 #include "response/sweep.h"
 
@@ -52,15 +52,16 @@ json stateJson(const MainForm& form) {
     json offsets = json::array();
     if (!s.IsCohn && !s.IsQER) {
         for (int i = kFirstOffsetLabel; i <= kLastOffsetLabel; ++i)
-            if (const auto v = displayedNumber(f.text(FormModel::label(i)), sep))
-                offsets.push_back(static_cast<double>(*v));
+            if (displayedNumber(f.text(FormModel::label(i)), sep))
+                offsets.push_back(s.OffsetHz[static_cast<std::size_t>(i - kFirstOffsetLabel + 1)]);
     }
 
     json bandwidths = json::object();
     for (const auto& [level, label] : kBandwidthLabels) {
-        // Shown in kHz with three decimals: whole Hz.
+        // The value behind the label, unrounded, where the label shows one.
         const auto v = displayedNumber(f.text(FormModel::label(label)), sep);
-        bandwidths[level] = v ? json(static_cast<double>(std::round(*v * 1000))) : json(nullptr);
+        bandwidths[level] =
+            v ? json(s.BandwidthHz[static_cast<std::size_t>(label - 20)]) : json(nullptr);
     }
 
     return json{
@@ -167,6 +168,7 @@ nlohmann::ordered_json designJson(const MainForm& form, const StreamMessages& me
     json out = {{"fields", fields},         {"labels", labels},  {"colors", colours},
                 {"state", stateJson(form)}, {"messages", shown}, {"exported", files}};
     out["design"] = namedDesignJson(form);
+    out["exact"] = exactJson(form);
     if (withSweep) out["sweep"] = sweepJson(form.state());
     return out;
 }

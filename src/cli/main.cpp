@@ -8,6 +8,7 @@
 #include "cli/headless_design.h"
 #include "cli/json_report.h"
 #include "cli/option_notes.h"
+#include "cli/response_options.h"
 #include "cli/stream_messages.h"
 #include "cli/subcommands.h"
 #include "cli/text_report.h"
@@ -38,16 +39,20 @@ int main(int argc, char** argv) {
     if (outcome.exitCode == cli::kExitUsage) return outcome.exitCode;
     for (const auto& note : cli::optionNotes(options, form, messages)) std::cerr << note << '\n';
 
-    if (options.json)
-        std::cout << cli::designJson(form, messages, outcome.exported, options.sweep)
-                         .dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
+    int responseCode = cli::kExitDone;
+    if (options.json) {
+        auto report = cli::designJson(form, messages, outcome.exported, options.sweep);
+        responseCode = cli::runResponseOutputs(form, options.response, std::cerr, &report);
+        std::cout << report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
                   << '\n';
-    else
+    } else {
+        responseCode = cli::runResponseOutputs(form, options.response, std::cerr, nullptr);
         cli::writeTextReport(std::cout, form, outcome.exported, options.sweep);
+    }
     std::cout.flush();
     if (!std::cout) {
         std::cerr << "korvan-cli: the output could not be written\n";
         return cli::kExitFault;
     }
-    return outcome.exitCode;
+    return outcome.exitCode != cli::kExitDone ? outcome.exitCode : responseCode;
 }

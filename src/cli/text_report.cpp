@@ -1,6 +1,7 @@
 #include "cli/text_report.h"
 
 #include "analysis/ladder_model.h"
+#include "cli/exact_report.h"
 #include "cli/json_report.h"
 #include "cli/parts_list.h"
 #include "numeric/number_text.h"
@@ -127,6 +128,7 @@ void writeTextReport(std::ostream& out, const MainForm& form,
         << f.text("Label81") << '\n';
     out << "  " << f.text("Label91") << '\n';
     out << "  " << f.text("Label85") << ' ' << f.text("Label86") << '\n';
+    writeExactSection(out, form);
 
     if (form.lastCalculationComplete()) {
         r.heading("Parts list, input to output");

@@ -100,6 +100,12 @@ struct DesignState {
     float UltAttn = 0;
     int UltAttnLineY = 0; // row of the attenuation line in the 10 dB/div scale
 
+    // The values behind the offset labels Label46..51 and the bandwidth
+    // labels Label21..26 [Hz], unrounded; index 1..6, valid where the label
+    // shows a number.
+    std::array<double, 7> OffsetHz{};
+    std::array<double, 7> BandwidthHz{};
+
     // Plot state kept for the whole run.
     PlotColours colours;
     bool Scale10dB = true;

@@ -82,6 +82,7 @@ void findBandwidths(StageContext& ctx) {
             static_cast<float>(static_cast<long double>(edge[13 - k]) - edge[k]);
         if (!(bandwidth > 0)) continue;
         // Label21 is the 6 dB level (k = 6), Label26 the 100 dB level (k = 1).
+        ctx.state.BandwidthHz[static_cast<std::size_t>(7 - k)] = bandwidth;
         ctx.form.setText(FormModel::label(27 - k),
                          numeric::formatFixed(bandwidth * 0.001L, 10, 3, ctx.separator) + "   ");
     }

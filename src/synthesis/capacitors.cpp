@@ -91,6 +91,7 @@ void displayCs(StageContext& ctx) {
     for (int i = 1; i <= m - 1; ++i) {
         const long double C = i == 1 ? s.Ck[1] : 1 / (inv(s.Ck[at(i)]) + inv(s.Ck[at(i + 1)]));
         const long double offset = s.fMesh - meshFrequency(s, C);
+        s.OffsetHz[static_cast<std::size_t>(i)] = static_cast<double>(offset);
         f.setText(FormModel::label(45 + i), numeric::formatFixed(offset, 8, 0, sep) + "  ");
     }
 

@@ -110,6 +110,7 @@ TEST(cli_test, json_has_exactly_the_documented_keys) {
         std::set<std::string> top = {"fields",   "labels",   "colors", "state",
                                      "messages", "exported", "design"};
         if (sweep) top.insert("sweep");
+        top.insert("exact");
         EXPECT_EQ(keysOf(j), top);
 
         EXPECT_EQ(keysOf(j["fields"]),

@@ -1,6 +1,7 @@
 // Program entry: the main form with the system's decimal separator and the
 // working folder, shown in the main window.
 
+#include "analysis/gui/response_window.h"
 #include "app/gui/main_window.h"
 #include "app/program_info.h"
 #include "model/gui/qt_clipboard.h"
@@ -73,6 +74,7 @@ int main(int argc, char* argv[]) {
     korvan::gui::CopyingToolWindows copyingTools(window, form.form(), form.state(), messages,
                                                  form.separator());
     korvan::tools::gui::ToolWindows tools(&window, form.form(), form.separator(), &copyingTools);
+    korvan::analysis::gui::installResponseWindow(window, form, messages);
 
     if (!measure) {
         window.startUp();

@@ -1,0 +1,468 @@
+#include "analysis/gui/response_window.h"
+
+#include "analysis/ngspice_deck.h"
+#include "analysis/response_export.h"
+#include "app/design_response.h"
+#include "app/gui/main_window.h"
+#include "model/text_file.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QBuffer>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLineSeries>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QSpinBox>
+#include <QSvgGenerator>
+#include <QTableWidget>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+namespace korvan::analysis::gui {
+
+namespace {
+
+// Losses beyond this are drawn at it: the axis stays readable for a filter
+// whose far stop band goes out of sight.
+constexpr double kFloorDb = -160;
+
+QString number(double v, int decimals) {
+    return QString::number(v, 'f', decimals);
+}
+
+QPushButton* button(const char* text, const char* name, QWidget* parent) {
+    auto* b = new QPushButton(QString::fromUtf8(text), parent);
+    b->setObjectName(name);
+    return b;
+}
+
+} // namespace
+
+ResponseWindow::ResponseWindow(const MainForm& form, MessageSink& messages, QWidget* parent)
+    : QWidget(parent, Qt::Window), form_(form), messages_(messages) {
+    setObjectName("ResponseWindow");
+    setWindowTitle("Response details");
+    chooseFile_ = [this](const QString& caption, const QString& filter, const QString& name) {
+        return QFileDialog::getSaveFileName(this, caption, name, filter);
+    };
+    buildControls();
+    resize(1000, 640);
+    designChanged();
+}
+
+void ResponseWindow::buildControls() {
+    auto* top = new QVBoxLayout(this);
+
+    auto* spanRow = new QHBoxLayout;
+    const auto spin = [this](const char* name) {
+        auto* s = new QDoubleSpinBox(this);
+        s->setObjectName(name);
+        s->setDecimals(3);
+        s->setRange(0.001, 1e7);
+        s->setSuffix(" kHz");
+        s->setKeyboardTracking(false);
+        return s;
+    };
+    start_ = spin("Start");
+    stop_ = spin("Stop");
+    points_ = new QSpinBox(this);
+    points_->setObjectName("Points");
+    points_->setRange(kMinResponsePoints, kMaxResponsePoints);
+    points_->setValue(kDefaultResponsePoints);
+    points_->setKeyboardTracking(false);
+    follow_ = new QCheckBox("Follow the main plot's span", this);
+    follow_->setObjectName("FollowSpan");
+    follow_->setChecked(true);
+    reference_ = new QLineEdit(this);
+    reference_->setObjectName("Reference");
+    reference_->setPlaceholderText("Zterm");
+    reference_->setMaximumWidth(90);
+    spanRow->addWidget(new QLabel("Start", this));
+    spanRow->addWidget(start_);
+    spanRow->addWidget(new QLabel("Stop", this));
+    spanRow->addWidget(stop_);
+    spanRow->addWidget(new QLabel("Points", this));
+    spanRow->addWidget(points_);
+    spanRow->addWidget(follow_);
+    spanRow->addWidget(new QLabel("Reference [Ohm]", this));
+    spanRow->addWidget(reference_);
+    spanRow->addStretch();
+    top->addLayout(spanRow);
+
+    chart_ = new QChart;
+    chart_->setObjectName("ResponseChart");
+    s21_ = new QLineSeries(chart_);
+    s21_->setName("S21 [dB]");
+    s11_ = new QLineSeries(chart_);
+    s11_->setName("S11 [dB]");
+    delay_ = new QLineSeries(chart_);
+    delay_->setName("Group delay [ms]");
+    s21_->setPen(QPen(QColor(0, 0, 255), 1.5));
+    s11_->setPen(QPen(QColor(255, 0, 0), 1.5));
+    delay_->setPen(QPen(QColor(0, 128, 0), 1.5));
+    for (auto* s : {s21_, s11_, delay_}) chart_->addSeries(s);
+    axisF_ = new QValueAxis(chart_);
+    axisF_->setTitleText("f [kHz]");
+    axisF_->setLabelFormat("%.3f");
+    axisDb_ = new QValueAxis(chart_);
+    axisDb_->setTitleText("dB");
+    axisDelay_ = new QValueAxis(chart_);
+    axisDelay_->setTitleText("group delay [ms]");
+    chart_->addAxis(axisF_, Qt::AlignBottom);
+    chart_->addAxis(axisDb_, Qt::AlignLeft);
+    chart_->addAxis(axisDelay_, Qt::AlignRight);
+    for (auto* s : {s21_, s11_, delay_}) s->attachAxis(axisF_);
+    s21_->attachAxis(axisDb_);
+    s11_->attachAxis(axisDb_);
+    delay_->attachAxis(axisDelay_);
+    chart_->legend()->setAlignment(Qt::AlignTop);
+
+    view_ = new QChartView(chart_, this);
+    view_->setObjectName("ResponseChartView");
+    view_->setRenderHint(QPainter::Antialiasing);
+    view_->setRubberBand(QChartView::HorizontalRubberBand);
+    view_->setMouseTracking(true);
+    view_->viewport()->setMouseTracking(true);
+    view_->viewport()->installEventFilter(this);
+
+    table_ = new QTableWidget(0, 3, this);
+    table_->setObjectName("ExactFigures");
+    table_->setHorizontalHeaderLabels({"Exact figure", "Value", "Edges / at"});
+    table_->verticalHeader()->hide();
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->setMinimumWidth(380);
+
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(view_, 1);
+    middle->addWidget(table_);
+    top->addLayout(middle, 1);
+
+    readout_ = new QLabel(" ", this);
+    readout_->setObjectName("Readout");
+    status_ = new QLabel(this);
+    status_->setObjectName("Status");
+    top->addWidget(readout_);
+    top->addWidget(status_);
+
+    auto* buttons = new QHBoxLayout;
+    auto* reset = button("Reset zoom", "ResetZoom", this);
+    format_ = new QComboBox(this);
+    format_->setObjectName("TouchstoneFormat");
+    format_->addItems({"DB", "MA", "RI"});
+    auto* touchstone = button("Save Touchstone…", "SaveTouchstone", this);
+    auto* csv = button("Save CSV…", "SaveCsv", this);
+    auto* picture = button("Save picture…", "SavePicture", this);
+    auto* deck = button("Save ngspice deck…", "SaveNgspice", this);
+    buttons->addWidget(reset);
+    buttons->addStretch();
+    buttons->addWidget(new QLabel("Touchstone format", this));
+    buttons->addWidget(format_);
+    buttons->addWidget(touchstone);
+    buttons->addWidget(csv);
+    buttons->addWidget(picture);
+    buttons->addWidget(deck);
+    top->addLayout(buttons);
+
+    connect(reset, &QPushButton::clicked, this, [this] { resetZoom(); });
+    connect(touchstone, &QPushButton::clicked, this, [this] {
+        const QString path = chooseFile_("Save Touchstone", "Touchstone (*.s2p)", "response.s2p");
+        if (!path.isEmpty()) saveTouchstone(path);
+    });
+    connect(csv, &QPushButton::clicked, this, [this] {
+        const QString path = chooseFile_("Save CSV", "CSV (*.csv)", "response.csv");
+        if (!path.isEmpty()) saveCsv(path);
+    });
+    connect(picture, &QPushButton::clicked, this, [this] {
+        const QString path =
+            chooseFile_("Save picture", "PNG picture (*.png);;SVG picture (*.svg)", "response.png");
+        if (!path.isEmpty()) savePicture(path);
+    });
+    connect(deck, &QPushButton::clicked, this, [this] {
+        const QString path = chooseFile_("Save ngspice deck", "ngspice deck (*.cir)", "ladder.cir");
+        if (!path.isEmpty()) saveNgspice(path);
+    });
+    const auto userSpan = [this] {
+        follow_->setChecked(false);
+        recompute();
+    };
+    connect(start_, &QDoubleSpinBox::valueChanged, this, userSpan);
+    connect(stop_, &QDoubleSpinBox::valueChanged, this, userSpan);
+    connect(points_, &QSpinBox::valueChanged, this, [this] { recompute(); });
+    connect(reference_, &QLineEdit::editingFinished, this, [this] { recompute(); });
+    connect(follow_, &QCheckBox::toggled, this, [this](bool on) {
+        if (on) designChanged();
+    });
+}
+
+void ResponseWindow::designChanged() {
+    const auto ladder = designLadder(form_);
+    if (ladder) {
+        model_ = ladder->model;
+        rmOhm_ = ladder->rmOhm;
+    } else {
+        model_.reset();
+    }
+    if (follow_->isChecked()) {
+        const SweepSpan span = displaySpan(form_.state(), points_->value());
+        const QSignalBlocker a(start_), b(stop_);
+        start_->setValue(span.startHz * 0.001);
+        stop_->setValue(span.stopHz * 0.001);
+    }
+    exact_ = model_ ? exactFigures(*model_, form_.state().fm) : std::nullopt;
+    recompute();
+    fillTable();
+}
+
+std::optional<SweepSpan> ResponseWindow::chosenSpan() {
+    SweepSpan span{start_->value() * 1000, stop_->value() * 1000, points_->value()};
+    if (follow_->isChecked()) {
+        // The main plot's span exactly, not its three-decimal kHz display.
+        const SweepSpan main = displaySpan(form_.state(), span.points);
+        span.startHz = main.startHz;
+        span.stopHz = main.stopHz;
+    }
+    if (const auto problem = spanProblem(span)) {
+        status_->setText(QString::fromStdString("This span cannot be shown: " + *problem + "."));
+        return std::nullopt;
+    }
+    return span;
+}
+
+PortReference ResponseWindow::chosenReference() const {
+    bool ok = false;
+    const double r = reference_->text().trimmed().toDouble(&ok);
+    if (ok && std::isfinite(r) && r > 0) return {r, r};
+    return model_ ? terminations(*model_) : PortReference{};
+}
+
+void ResponseWindow::recompute() {
+    // 100 001 points take a second or so to compute and draw: say so.
+    const bool long_ = points_->value() > 20000;
+    if (long_) QApplication::setOverrideCursor(Qt::WaitCursor);
+    const auto restore = qScopeGuard([long_] {
+        if (long_) QApplication::restoreOverrideCursor();
+    });
+    response_ = {};
+    if (!model_) {
+        status_->setText("The design stopped: there is no response to show.");
+    } else if (const auto span = chosenSpan()) {
+        response_ = sweepLadder(*model_, *span, chosenReference());
+        if (!response_.finite()) {
+            response_ = {};
+            status_->setText("The response is not finite here (a lossless crystal at its "
+                             "resonance).");
+        } else {
+            span_ = *span;
+            QString text = QString("Reference %1 Ohm; drag to zoom, right click to zoom out.")
+                               .arg(response_.reference.port1Ohm, 0, 'g', 8);
+            const QString typed = reference_->text().trimmed();
+            if (!typed.isEmpty() && response_.reference.port1Ohm != typed.toDouble())
+                text = "\"" + typed + "\" is not a resistance above 0 Ohm: " + text;
+            status_->setText(text);
+        }
+    }
+    fillChart();
+    for (const char* name : {"SaveTouchstone", "SaveCsv", "SaveNgspice"})
+        findChild<QPushButton*>(name)->setEnabled(response_.size() > 0);
+}
+
+void ResponseWindow::fillChart() {
+    QList<QPointF> a, b, c;
+    a.reserve(static_cast<qsizetype>(response_.size()));
+    b.reserve(a.capacity());
+    c.reserve(a.capacity());
+    double lowest = 0, delayLow = 0, delayHigh = 0;
+    for (std::size_t i = 0; i < response_.size(); ++i) {
+        const double f = response_.fHz[i] * 0.001;
+        const SParameters& s = response_.s[i];
+        const double s21 = std::max(magnitudeDb(s.s21), kFloorDb);
+        const double s11 = std::max(magnitudeDb(s.s11), kFloorDb);
+        const double tau = s.groupDelayS * 1e3;
+        a.append({f, s21});
+        b.append({f, s11});
+        c.append({f, tau});
+        lowest = std::min({lowest, s21, s11});
+        delayLow = std::min(delayLow, tau);
+        delayHigh = std::max(delayHigh, tau);
+    }
+    s21_->replace(a);
+    s11_->replace(b);
+    delay_->replace(c);
+    resetZoom();
+    // Whole 10 or 20 dB steps from 0 down past the lowest curve.
+    const double step = lowest < -60 ? 20 : 10;
+    const double bottom = std::min(-step, std::floor(lowest / step) * step);
+    axisDb_->setRange(bottom, 0);
+    axisDb_->setTickCount(static_cast<int>(std::lround(-bottom / step)) + 1);
+    axisDb_->setLabelFormat("%.0f");
+    axisDelay_->setRange(delayLow, delayHigh > delayLow ? delayHigh * 1.1 : delayLow + 1);
+}
+
+void ResponseWindow::resetZoom() {
+    chart_->zoomReset();
+    if (response_.size() > 0)
+        axisF_->setRange(response_.fHz.front() * 0.001, response_.fHz.back() * 0.001);
+}
+
+void ResponseWindow::fillTable() {
+    table_->setRowCount(0);
+    if (!exact_) return;
+    const auto row = [this](const QString& name, const QString& value, const QString& where) {
+        const int r = table_->rowCount();
+        table_->insertRow(r);
+        table_->setItem(r, 0, new QTableWidgetItem(name));
+        table_->setItem(r, 1, new QTableWidgetItem(value));
+        table_->setItem(r, 2, new QTableWidgetItem(where));
+    };
+    const ExactFigures& x = *exact_;
+    row("Insertion loss [dB]", number(x.ilDb, 3), number(x.ilHz * 0.001, 5) + " kHz");
+    row("Ripple [dB]", number(x.rippleDb, 3), "");
+    for (std::size_t l = 0; l < kExactLevelsDb.size(); ++l) {
+        const auto& e = x.levels[l];
+        const QString name = QString("BW %1 dB [Hz]").arg(kExactLevelsDb[l]);
+        if (const auto bw = e.bandwidthHz())
+            row(name, number(*bw, 2),
+                number(*e.lowHz * 0.001, 5) + " … " + number(*e.highHz * 0.001, 5) + " kHz");
+        else
+            row(name, "not reached", "within 200 kHz of fm");
+    }
+    if (x.groupDelayPeakS)
+        row("Group delay peak [ms]", number(*x.groupDelayPeakS * 1e3, 4),
+            number(*x.groupDelayPeakHz * 0.001, 5) + " kHz");
+    table_->resizeColumnsToContents();
+}
+
+QString ResponseWindow::readoutAt(double fHz) const {
+    if (response_.size() == 0) return " ";
+    const auto it = std::lower_bound(response_.fHz.begin(), response_.fHz.end(), fHz);
+    std::size_t i = static_cast<std::size_t>(it - response_.fHz.begin());
+    if (i >= response_.size()) i = response_.size() - 1;
+    if (i > 0 && fHz - response_.fHz[i - 1] < response_.fHz[i] - fHz) --i;
+    const SParameters& s = response_.s[i];
+    return QString("f = %1 kHz    S21 = %2 dB    S11 = %3 dB    group delay = %4 ms")
+        .arg(number(response_.fHz[i] * 0.001, 4), number(magnitudeDb(s.s21), 3),
+             number(magnitudeDb(s.s11), 3), number(s.groupDelayS * 1e3, 4));
+}
+
+bool ResponseWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == view_->viewport() && event->type() == QEvent::MouseMove) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        const QPointF scene = view_->mapToScene(move->position().toPoint());
+        const QPointF value = chart_->mapToValue(chart_->mapFromScene(scene), s21_);
+        readout_->setText(readoutAt(value.x() * 1000));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ResponseWindow::report(const std::string& text) {
+    messages_.show({"Error", text, MsgButtons::Ok, MsgIcon::Stop, MsgAnswer::Ok});
+}
+
+namespace {
+
+bool writeBytes(const QString& path, std::string_view bytes, std::string& error) {
+    try {
+        writeFileAtomically(path.toStdString(), bytes);
+        return true;
+    } catch (const std::exception& e) {
+        error = e.what();
+        return false;
+    }
+}
+
+} // namespace
+
+bool ResponseWindow::saveTouchstone(const QString& path) {
+    if (response_.size() == 0) return false;
+    const auto format = parseTouchstoneFormat(format_->currentText().toStdString());
+    const std::string text =
+        touchstoneText(response_, *format, designDescription(form_.state(), rmOhm_));
+    std::string error;
+    if (writeBytes(path, text, error)) return true;
+    report("The Touchstone file could not be written: " + error + ".");
+    return false;
+}
+
+bool ResponseWindow::saveCsv(const QString& path) {
+    if (response_.size() == 0) return false;
+    std::string error;
+    if (writeBytes(path, responseCsvText(response_), error)) return true;
+    report("The CSV file could not be written: " + error + ".");
+    return false;
+}
+
+bool ResponseWindow::saveNgspice(const QString& path) {
+    if (response_.size() == 0 || !model_) return false;
+    const std::string deck = ngspiceDeck(*model_, span_, response_.reference.port1Ohm,
+                                         designDescription(form_.state(), rmOhm_),
+                                         ngspiceResultName(path.toStdString()));
+    std::string error;
+    if (writeBytes(path, deck, error)) return true;
+    report("The ngspice deck could not be written: " + error + ".");
+    return false;
+}
+
+bool ResponseWindow::savePicture(const QString& path) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (path.endsWith(".svg", Qt::CaseInsensitive)) {
+        QSvgGenerator svg;
+        svg.setOutputDevice(&buffer);
+        svg.setSize(view_->size());
+        svg.setViewBox(view_->rect());
+        svg.setTitle("KORVAN response");
+        QPainter painter(&svg);
+        view_->render(&painter);
+        painter.end();
+    } else {
+        view_->grab().save(&buffer, "PNG");
+    }
+    std::string error;
+    if (bytes.isEmpty()) error = "the picture could not be made";
+    if (error.empty() && writeBytes(path, std::string_view(bytes.constData(), bytes.size()), error))
+        return true;
+    report("The picture could not be written: " + error + ".");
+    return false;
+}
+
+void installResponseWindow(korvan::gui::MainWindow& window, const MainForm& form,
+                           MessageSink& messages) {
+    QAction* action = window.plotContextMenu()->addAction(QString::fromUtf8("Response details…"));
+    action->setObjectName("ResponseDetails");
+    QObject::connect(action, &QAction::triggered, &window, [&window, &form, &messages] {
+        auto* w = window.findChild<ResponseWindow*>();
+        if (!w) {
+            w = new ResponseWindow(form, messages, &window);
+            QObject::connect(&window, &korvan::gui::MainWindow::designChanged, w, [w] {
+                if (w->isVisible()) w->designChanged();
+            });
+        } else {
+            w->designChanged();
+        }
+        w->show();
+        w->raise();
+        w->activateWindow();
+    });
+}
+
+} // namespace korvan::analysis::gui

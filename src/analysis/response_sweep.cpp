@@ -1,0 +1,58 @@
+#include "analysis/response_sweep.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace korvan::analysis {
+
+std::optional<std::string> spanProblem(const SweepSpan& span) {
+    if (span.points < kMinResponsePoints || span.points > kMaxResponsePoints)
+        return "the number of points must be 2 to 100001";
+    if (!std::isfinite(span.startHz) || !std::isfinite(span.stopHz))
+        return "the frequencies must be numbers";
+    if (span.startHz <= 0 || span.stopHz <= 0) return "the frequencies must be above 0";
+    if (span.startHz >= span.stopHz) return "the start must lie below the stop";
+    return std::nullopt;
+}
+
+SweepSpan displaySpan(const DesignState& state, int points) {
+    const double half = 1000.0 * static_cast<double>(state.Span) * 0.5;
+    return {state.fm - half, state.fm + half, points};
+}
+
+double spanFrequency(const SweepSpan& span, int k) {
+    if (k >= span.points - 1) return span.stopHz;
+    // Computed from the index, not accumulated: no drift over 100001 points.
+    return span.startHz + (span.stopHz - span.startHz) * k / (span.points - 1);
+}
+
+bool ComplexResponse::finite() const {
+    return std::all_of(s.begin(), s.end(), [](const SParameters& p) { return isFinite(p); });
+}
+
+ComplexResponse sweepLadder(const LadderModel& model, const SweepSpan& span,
+                            const PortReference& reference) {
+    ComplexResponse out;
+    out.reference = reference;
+    const int n = std::clamp(span.points, 0, kMaxResponsePoints);
+    out.fHz.reserve(static_cast<std::size_t>(n));
+    out.s.reserve(static_cast<std::size_t>(n));
+    for (int k = 0; k < n; ++k) {
+        const double f = spanFrequency(span, k);
+        out.fHz.push_back(f);
+        out.s.push_back(analyseLadder(model, f, reference));
+    }
+    return out;
+}
+
+double vswr(Complex s11) {
+    const double rho = std::min(std::abs(s11), 0.999999);
+    return (1 + rho) / (1 - rho);
+}
+
+double phaseDeg(Complex x) {
+    return std::arg(x) * 180.0 / std::numbers::pi;
+}
+
+} // namespace korvan::analysis
