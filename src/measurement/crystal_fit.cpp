@@ -54,7 +54,6 @@ struct Estimate {
     double bandwidthHz = 0;
     bool bothHalfPowerPoints = false;
     bool dip = false;
-    bool cpFromWings = false;
     std::size_t peakIndex = 0;
 };
 
@@ -160,7 +159,6 @@ Estimate firstEstimate(std::span<const double> f, std::span<const std::complex<d
         if (!cps.empty()) {
             std::nth_element(cps.begin(), cps.begin() + cps.size() / 2, cps.end());
             crystal.Cp_F = std::clamp(cps[cps.size() / 2], 0.1e-12, 100e-12);
-            e.cpFromWings = true;
         }
     }
     e.crystal = crystal;
@@ -307,9 +305,6 @@ CrystalFit fitCrystal(std::span<const double> f, std::span<const std::complex<do
         fit.warnings.push_back("the peak is at the sweep's edge");
     else if (!e.bothHalfPowerPoints)
         fit.warnings.push_back("too narrow: the sweep does not hold both 3 dB points");
-    if (e.cpFromWings)
-        fit.warnings.push_back("no parallel resonance in the sweep: Cp taken from the level "
-                               "off resonance");
     return fit;
 }
 
