@@ -2,6 +2,7 @@
 // working folder, shown in the main window.
 
 #include "app/gui/main_window.h"
+#include "measurement/gui/vna_window.h"
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
 
@@ -63,6 +64,7 @@ int main(int argc, char* argv[]) {
     korvan::MainForm form(messages, clipboard, QDir::currentPath().toStdString(),
                           systemSeparator());
     korvan::gui::MainWindow window(form, messages);
+    korvan::gui::installVnaMeasurement(form, window);
 
     if (!measure) {
         window.startUp();
