@@ -105,8 +105,10 @@ VnaWindow::VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent)
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->verticalHeader()->hide();
+    table_->verticalHeader()->setDefaultSectionSize(20);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setSortingEnabled(true);
+    table_->sortByColumn(Fs, Qt::AscendingOrder);
 
     chart_ = new QChart;
     chart_->legend()->setAlignment(Qt::AlignBottom);
@@ -117,8 +119,7 @@ VnaWindow::VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent)
     auto* split = new QSplitter(Qt::Vertical, this);
     split->addWidget(table_);
     split->addWidget(chartView);
-    split->setStretchFactor(0, 2);
-    split->setStretchFactor(1, 3);
+    split->setSizes({250, 430});
 
     status_ = new QLabel("Open the sweep files of the crystals (two-port, crystal in series "
                          "between the ports).",
@@ -369,6 +370,8 @@ void VnaWindow::showChart(const measurement::MeasuredCrystal* crystal) {
         s->attachAxis(yDeg);
     }
     x->setRange(crystal->frequencyHz.front() - fs, crystal->frequencyHz.back() - fs);
+    x->applyNiceNumbers();
+    yDb->applyNiceNumbers();
 }
 
 void installVnaMeasurement(MainForm& form, MainWindow& mainWindow) {
