@@ -2,7 +2,6 @@
 
 #include <Eigen/Dense>
 #include <unsupported/Eigen/NonLinearOptimization>
-#include <unsupported/Eigen/NumericalDiff>
 
 #include <algorithm>
 #include <cmath>
@@ -165,6 +164,12 @@ Estimate firstEstimate(std::span<const double> f, std::span<const std::complex<d
     return e;
 }
 
+// Without the library's checks for infinite parts: the values here are finite.
+std::complex<double> reciprocal(std::complex<double> z) {
+    const double n = std::norm(z);
+    return {z.real() / n, -z.imag() / n};
+}
+
 // Residuals in the logarithm of S21: the real part is the magnitude misfit
 // in nepers, the imaginary part the phase misfit in radians, matching a
 // VNA's noise, which is relative in magnitude and absolute in phase.
@@ -176,7 +181,7 @@ struct LogResidual {
     enum { InputsAtCompileTime = Eigen::Dynamic, ValuesAtCompileTime = Eigen::Dynamic };
 
     std::span<const double> f;
-    std::span<const std::complex<double>> s;
+    std::vector<std::complex<double>> logMeasured;
     double r0;
     double fs0, bandwidth0, lm0, rm0, cp0;
     bool cpFree;
@@ -189,15 +194,53 @@ struct LogResidual {
                         cpFree ? cp0 * std::exp(x[3]) : cp0);
     }
 
-    int operator()(const Eigen::VectorXd& x, Eigen::VectorXd& out) const {
-        const CrystalParameters c = crystal(x);
+    // ln S21 = ln 2R0 - ln(2R0 + Z); with `jacobian` also its derivatives.
+    void evaluate(const Eigen::VectorXd& x, Eigen::VectorXd* out, Eigen::MatrixXd* jacobian) const {
+        const double ws = kTwoPi * (fs0 + x[0] * bandwidth0);
+        const double lm = lm0 * std::exp(x[1]);
+        const double rm = rm0 * std::exp(x[2]);
+        const double cp = cpFree ? cp0 * std::exp(x[3]) : cp0;
+        const std::complex<double> j(0, 1);
+        const double logTwoR0 = std::log(2 * r0);
         for (std::size_t i = 0; i < f.size(); ++i) {
-            const std::complex<double> model = seriesThroughS21(c, f[i], r0);
-            const double measured = std::max(std::abs(s[i]), 1e-300);
-            out[static_cast<Eigen::Index>(2 * i)] =
-                std::log(std::max(std::abs(model), 1e-300) / measured);
-            out[static_cast<Eigen::Index>(2 * i + 1)] = wrapped(std::arg(model) - std::arg(s[i]));
+            const double w = kTwoPi * f[i];
+            // (w - ws)(w + ws) / w keeps its digits next to resonance.
+            const double x0 = lm * (w - ws) * (w + ws) / w;
+            const std::complex<double> zm(rm, x0);
+            const std::complex<double> ym = reciprocal(zm);
+            const std::complex<double> z = reciprocal(ym + j * (w * cp));
+            const std::complex<double> d = 2 * r0 + z;
+            const auto row = static_cast<Eigen::Index>(2 * i);
+            if (out) {
+                // ln(2 R0 / d) less the measured logarithm, phase kept within +-pi.
+                const double magnitude = logTwoR0 - 0.5 * std::log(std::norm(d)) - logMeasured[i].real();
+                double phase = -std::atan2(d.imag(), d.real()) - logMeasured[i].imag();
+                if (phase > std::numbers::pi) phase -= kTwoPi;
+                if (phase < -std::numbers::pi) phase += kTwoPi;
+                (*out)[row] = magnitude;
+                (*out)[row + 1] = phase;
+            }
+            if (jacobian) {
+                const std::complex<double> invD = reciprocal(d);
+                const std::complex<double> zz = z * z * invD;
+                const std::complex<double> motional = -zz * (ym * ym);
+                const std::complex<double> derivatives[] = {
+                    motional * (j * lm * (-2 * ws / w) * kTwoPi * bandwidth0),
+                    motional * (j * x0), motional * rm, zz * (j * w * cp)};
+                for (int k = 0; k < inputs(); ++k) {
+                    (*jacobian)(row, k) = derivatives[k].real();
+                    (*jacobian)(row + 1, k) = derivatives[k].imag();
+                }
+            }
         }
+    }
+
+    int operator()(const Eigen::VectorXd& x, Eigen::VectorXd& out) const {
+        evaluate(x, &out, nullptr);
+        return 0;
+    }
+    int df(const Eigen::VectorXd& x, Eigen::MatrixXd& jacobian) const {
+        evaluate(x, nullptr, &jacobian);
         return 0;
     }
 };
@@ -253,8 +296,11 @@ CrystalFit fitCrystal(std::span<const double> f, std::span<const std::complex<do
     const Estimate e = firstEstimate(f, s, options);
     const bool cpFree = e.dip || !options.cpF;
 
+    std::vector<std::complex<double>> logMeasured(s.size());
+    for (std::size_t i = 0; i < s.size(); ++i)
+        logMeasured[i] = std::abs(s[i]) > 0 ? std::log(s[i]) : std::complex<double>(-690.0, 0.0);
     LogResidual residual{f,
-                         s,
+                         std::move(logMeasured),
                          options.r0Ohm,
                          e.crystal.fs_Hz(),
                          e.bandwidthHz,
@@ -267,8 +313,7 @@ CrystalFit fitCrystal(std::span<const double> f, std::span<const std::complex<do
     residual(x, startValues);
     const double startCost = startValues.squaredNorm();
 
-    Eigen::NumericalDiff<LogResidual, Eigen::Central> differentiated(residual);
-    Eigen::LevenbergMarquardt<Eigen::NumericalDiff<LogResidual, Eigen::Central>> lm(differentiated);
+    Eigen::LevenbergMarquardt<LogResidual> lm(residual);
     lm.parameters.maxfev = 400;
     lm.parameters.xtol = 1e-12;
     lm.parameters.ftol = 1e-14;

@@ -7,7 +7,6 @@
 #include <fstream>
 #include <numbers>
 #include <optional>
-#include <sstream>
 
 namespace korvan::measurement {
 
@@ -32,15 +31,22 @@ std::string upper(std::string_view text) {
     return out;
 }
 
-std::vector<std::string_view> splitBlanks(std::string_view line) {
-    std::vector<std::string_view> tokens;
+bool blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+
+void splitBlanks(std::string_view line, std::vector<std::string_view>& tokens) {
+    tokens.clear();
     std::size_t i = 0;
     while (i < line.size()) {
-        while (i < line.size() && std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        while (i < line.size() && blank(line[i])) ++i;
         const std::size_t start = i;
-        while (i < line.size() && !std::isspace(static_cast<unsigned char>(line[i]))) ++i;
+        while (i < line.size() && !blank(line[i])) ++i;
         if (i > start) tokens.push_back(line.substr(start, i - start));
     }
+}
+
+std::vector<std::string_view> splitBlanks(std::string_view line) {
+    std::vector<std::string_view> tokens;
+    splitBlanks(line, tokens);
     return tokens;
 }
 
@@ -74,8 +80,8 @@ class Parser {
         int lineNumber = 0;
         std::size_t pos = 0;
         while (pos <= text.size() && !finished_) {
-            std::size_t end = text.find_first_of("\r\n", pos);
-            if (end == std::string_view::npos) end = text.size();
+            std::size_t end = pos;
+            while (end < text.size() && text[end] != '\n' && text[end] != '\r') ++end;
             ++lineNumber;
             line(text.substr(pos, end - pos), lineNumber);
             if (end == text.size()) break;
@@ -100,7 +106,8 @@ class Parser {
   private:
     void line(std::string_view raw, int number) {
         if (const auto bang = raw.find('!'); bang != std::string_view::npos) raw = raw.substr(0, bang);
-        const auto tokens = splitBlanks(raw);
+        splitBlanks(raw, lineTokens_);
+        const auto& tokens = lineTokens_;
         if (tokens.empty()) return;
         if (referenceContinues(tokens, number)) return;
         if (tokens.front().front() == '[') {
@@ -288,12 +295,12 @@ class Parser {
             throw TouchstoneError(line, "the frequencies do not increase");
         if (data_.frequencyHz.size() >= kMaxPoints)
             throw TouchstoneError(line, "more than " + std::to_string(kMaxPoints) + " points");
-        std::vector<std::complex<double>> v;
-        for (std::size_t i = 1; i + 1 < pending_.size(); i += 2)
-            v.push_back(value(pending_[i].value, pending_[i + 1].value));
-        for (const auto& c : v)
-            if (!std::isfinite(c.real()) || !std::isfinite(c.imag()))
+        std::array<std::complex<double>, 4> v{};
+        for (std::size_t i = 1, k = 0; i + 1 < pending_.size(); i += 2, ++k) {
+            v[k] = value(pending_[i].value, pending_[i + 1].value);
+            if (!std::isfinite(v[k].real()) || !std::isfinite(v[k].imag()))
                 throw TouchstoneError(line, "a value overflows");
+        }
         std::array<std::complex<double>, 4> s{};
         if (ports_ == 1) {
             s[0] = v[0];
@@ -326,6 +333,7 @@ class Parser {
     double unitHz_ = 1e9; // the format's defaults: GHz S MA R 50
     Format format_ = Format::MagnitudeAngle;
     std::vector<Token> pending_;
+    std::vector<std::string_view> lineTokens_;
     TouchstoneData data_;
 };
 
@@ -345,12 +353,12 @@ TouchstoneData readTouchstone(const std::filesystem::path& path) {
                                      " MiB; not a sweep");
     std::ifstream in(path, std::ios::binary);
     if (!in) throw TouchstoneError(0, "cannot be opened");
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    if (in.bad()) throw TouchstoneError(0, "cannot be read");
+    std::string text(static_cast<std::size_t>(size), '\0');
+    in.read(text.data(), static_cast<std::streamsize>(size));
+    if (in.bad() || static_cast<std::uintmax_t>(in.gcount()) != size)
+        throw TouchstoneError(0, "cannot be read");
     const std::string ext = upper(path.extension().string());
     const int ports = ext == ".S1P" ? 1 : ext == ".S2P" ? 2 : 0;
-    const std::string text = bytes.str();
     TouchstoneData data = parseTouchstone(text, ports);
     if (ports != 0 && data.ports != ports)
         throw TouchstoneError(0, "holds " + std::to_string(data.ports) + " port(s) but is named " +
