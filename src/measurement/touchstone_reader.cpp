@@ -149,8 +149,8 @@ class Parser {
             if (!n || *n != std::floor(*n) || *n < 1)
                 throw TouchstoneError(number, "[Number of Ports] needs a whole number");
             if (*n > 2)
-                throw TouchstoneError(number, "a " + std::to_string(static_cast<long>(*n)) +
-                                                  "-port file: only one and two ports are read");
+                throw TouchstoneError(number, "a file of " + shown(args.front()) +
+                                                  " ports: only one and two ports are read");
             ports_ = static_cast<int>(*n);
         } else if (name == "TWO-PORT DATA ORDER") {
             const std::string order = args.empty() ? std::string() : upper(args.front());

@@ -76,6 +76,7 @@ TEST(touchstone_reader_test, garbageIsReportedWithItsLine) {
         {"# MHz S XX\n1 0 0\n", 1, "unknown option"},
         {"[Number of Ports] 2\n", 1, "without [Version]"},
         {"[Version] 2.0\n[Number of Ports] 4\n", 2, "only one and two ports"},
+        {"[Version] 2.0\n[Number of Ports] 25555555555555555555555\n", 2, "only one and two"},
         {"[Version] 2.0\n# MHz S DB\n[Number of Ports] 1\n1 0 0\n", 4, "before [Network Data]"},
         {"[Version] 2.0\n# MHz S DB\n[Number of Ports] 1\n[Number of Frequencies] 3\n"
          "[Network Data]\n1 0 0\n",
