@@ -161,6 +161,9 @@ Estimate firstEstimate(std::span<const double> f, std::span<const std::complex<d
         }
     }
     e.crystal = crystal;
+    // The fit's fs step: the loaded bandwidth of the estimate, positive even
+    // when the measured 3 dB points were odd.
+    e.bandwidthHz = (2 * r0 + rm) / (kTwoPi * lm);
     return e;
 }
 

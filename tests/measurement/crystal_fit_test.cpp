@@ -40,6 +40,11 @@ const CrystalSweep kCrystals[] = {
     sweep(30.0e6, 0.005, 30, 2.0, 601, 6, false),
     sweep(30.0e6, 0.005, 100, 7.0, 1601, 5, true, true, 11),
     sweep(27.0e6, 0.0065, 60, 2.5, 1201, 12, true, false, 13),
+    [] { // a pi fixture presenting 12.5 Ohm, as its file says
+        auto s = sweep(10.7e6, 0.012, 8, 3.0, 801, 10, false, false, 17);
+        s.r0Ohm = 12.5;
+        return s;
+    }(),
 };
 
 class CrystalFitAccuracy : public ::testing::TestWithParam<CrystalSweep> {};
