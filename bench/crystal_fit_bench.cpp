@@ -1,8 +1,8 @@
 // Timing of a VNA crystal measurement: one 1601-point sweep file read and
 // fitted, and a batch of 100 such files as a builder's sorting session.
 
-#include "measurement/crystal_batch.h"
 #include "../tests/support/crystal_sweeps.h"
+#include "measurement/crystal_batch.h"
 
 #include <benchmark/benchmark.h>
 
@@ -13,8 +13,7 @@ namespace {
 using namespace korvan;
 
 struct SweepFiles {
-    std::filesystem::path folder =
-        std::filesystem::temp_directory_path() / "korvan-bench-sweeps";
+    std::filesystem::path folder = std::filesystem::temp_directory_path() / "korvan-bench-sweeps";
     std::vector<std::filesystem::path> files;
 
     SweepFiles() {

@@ -25,8 +25,8 @@ using measurement::CrystalParameters;
 using nlohmann::ordered_json;
 
 ordered_json parametersJson(const CrystalParameters& c, double residualDb) {
-    return {{"fs_Hz", c.fs_Hz()}, {"fp_Hz", c.fp_Hz()}, {"Lm_H", c.Lm_H},
-            {"Cm_F", c.Cm_F},     {"Rm_Ohm", c.Rm_Ohm}, {"Cp_F", c.Cp_F},
+    return {{"fs_Hz", c.fs_Hz()}, {"fp_Hz", c.fp_Hz()},       {"Lm_H", c.Lm_H},
+            {"Cm_F", c.Cm_F},     {"Rm_Ohm", c.Rm_Ohm},       {"Cp_F", c.Cp_F},
             {"Qu", c.Qu()},       {"residual_dB", residualDb}};
 }
 
@@ -79,21 +79,25 @@ int runXtalfit(int argc, const char* const* argv) {
     std::optional<int> setSize;
     std::optional<std::string> configFile;
     std::string separator;
-    app.add_option("FILE", files, "Sweep files (.s2p, Touchstone 1.x or 2.0); a folder stands "
-                                  "for the sweep files in it")
+    app.add_option("FILE", files,
+                   "Sweep files (.s2p, Touchstone 1.x or 2.0); a folder stands "
+                   "for the sweep files in it")
         ->required();
-    app.add_option("--r0", r0, "Port resistance the crystal sees [Ohm] (default: the file's "
-                               "reference, usually 50)")
+    app.add_option("--r0", r0,
+                   "Port resistance the crystal sees [Ohm] (default: the file's "
+                   "reference, usually 50)")
         ->type_name("OHM")
         ->check(CLI::PositiveNumber.description(""));
-    app.add_option("--cp", cpPf, "Holder capacitance [pF] for sweeps without the parallel "
-                                 "resonance in them")
+    app.add_option("--cp", cpPf,
+                   "Holder capacitance [pF] for sweeps without the parallel "
+                   "resonance in them")
         ->type_name("PF")
         ->check(CLI::PositiveNumber.description(""));
     auto* jsonFlag = app.add_flag("--json", json, "Print one JSON object instead of the table");
     app.add_flag("--csv", csv, "Print CSV rows instead of the table")->excludes(jsonFlag);
-    app.add_option("--sets", setSize, "Group the crystals into matched sets of N with the "
-                                      "smallest fs spread")
+    app.add_option("--sets", setSize,
+                   "Group the crystals into matched sets of N with the "
+                   "smallest fs spread")
         ->type_name("N")
         ->check(CLI::Range(1, 1000000).description(""));
     app.add_option("--write-config", configFile,
@@ -117,10 +121,11 @@ int runXtalfit(int argc, const char* const* argv) {
     std::vector<std::filesystem::path> paths(files.begin(), files.end());
     paths = measurement::expandFolders(paths);
     const bool showProgress = paths.size() >= 50 && !json && !csv;
-    const auto batch = measurement::measureFiles(paths, options, [&](std::size_t done, std::size_t total) {
-        if (showProgress && (done % 50 == 0 || done == total))
-            std::cerr << "korvan-cli xtalfit: " << done << " of " << total << " files\n";
-    });
+    const auto batch =
+        measurement::measureFiles(paths, options, [&](std::size_t done, std::size_t total) {
+            if (showProgress && (done % 50 == 0 || done == total))
+                std::cerr << "korvan-cli xtalfit: " << done << " of " << total << " files\n";
+        });
 
     std::vector<double> fs;
     for (const auto& c : batch.crystals) fs.push_back(c.fit.fitted.fs_Hz());
@@ -138,7 +143,8 @@ int runXtalfit(int argc, const char* const* argv) {
         std::vector<CrystalParameters> chosen;
         if (setSize) {
             if (!sets.empty())
-                for (std::size_t m : sets.front().members) chosen.push_back(batch.crystals[m].fit.fitted);
+                for (std::size_t m : sets.front().members)
+                    chosen.push_back(batch.crystals[m].fit.fitted);
         } else {
             for (const auto& c : batch.crystals) chosen.push_back(c.fit.fitted);
         }
@@ -192,14 +198,13 @@ int runXtalfit(int argc, const char* const* argv) {
                       << csvField(joined(c.fit.warnings, "; ")) << '\n';
         }
     } else {
-        std::printf("%-28s %15s %15s %10s %10s %8s %7s %8s %7s  %s\n", "file", "fs [Hz]",
-                    "fp [Hz]", "Lm [mH]", "Cm [fF]", "Rm [Ohm]", "Cp [pF]", "Qu", "res [dB]",
-                    "warnings");
+        std::printf("%-28s %15s %15s %10s %10s %8s %7s %8s %7s  %s\n", "file", "fs [Hz]", "fp [Hz]",
+                    "Lm [mH]", "Cm [fF]", "Rm [Ohm]", "Cp [pF]", "Qu", "res [dB]", "warnings");
         for (const auto& c : batch.crystals) {
             const auto& p = c.fit.fitted;
             std::printf("%-28s %15.3f %15.3f %10.5f %10.5f %8.3f %7.3f %8.0f %7.4f  %s\n",
-                        c.file.c_str(), p.fs_Hz(), p.fp_Hz(), p.Lm_H * 1e3, p.Cm_F * 1e15,
-                        p.Rm_Ohm, p.Cp_F * 1e12, p.Qu(), c.fit.residualDb,
+                        c.file.c_str(), p.fs_Hz(), p.fp_Hz(), p.Lm_H * 1e3, p.Cm_F * 1e15, p.Rm_Ohm,
+                        p.Cp_F * 1e12, p.Qu(), c.fit.residualDb,
                         joined(c.fit.warnings, "; ").c_str());
         }
         for (std::size_t s = 0; s < sets.size(); ++s) {

@@ -15,9 +15,13 @@ constexpr double kTwoPi = 2.0 * std::numbers::pi;
 constexpr double kHalfPowerDb = 3.0102999566398120; // 10 log10(2)
 constexpr double kDefaultCpF = 4e-12;
 
-double db(std::complex<double> s) { return 20.0 * std::log10(std::max(std::abs(s), 1e-300)); }
+double db(std::complex<double> s) {
+    return 20.0 * std::log10(std::max(std::abs(s), 1e-300));
+}
 
-double wrapped(double radians) { return std::remainder(radians, kTwoPi); }
+double wrapped(double radians) {
+    return std::remainder(radians, kTwoPi);
+}
 
 // The vertex of the parabola through three points, x shifted to the middle
 // one so that MHz frequencies keep their digits.
@@ -94,8 +98,8 @@ Estimate firstEstimate(std::span<const double> f, std::span<const std::complex<d
     Estimate e;
     e.peakIndex = k;
     e.bothHalfPowerPoints = lower && upper;
-    e.bandwidthHz = e.bothHalfPowerPoints ? *upper - *lower
-                                          : 2 * (lower ? fs - *lower : *upper - fs);
+    e.bandwidthHz =
+        e.bothHalfPowerPoints ? *upper - *lower : 2 * (lower ? fs - *lower : *upper - fs);
     std::vector<double> lmValues;
     if (e.bandwidthHz > 0) lmValues.push_back((2 * r0 + rm) / (kTwoPi * e.bandwidthHz));
 
@@ -216,7 +220,8 @@ struct LogResidual {
             const auto row = static_cast<Eigen::Index>(2 * i);
             if (out) {
                 // ln(2 R0 / d) less the measured logarithm, phase kept within +-pi.
-                const double magnitude = logTwoR0 - 0.5 * std::log(std::norm(d)) - logMeasured[i].real();
+                const double magnitude =
+                    logTwoR0 - 0.5 * std::log(std::norm(d)) - logMeasured[i].real();
                 double phase = -std::atan2(d.imag(), d.real()) - logMeasured[i].imag();
                 if (phase > std::numbers::pi) phase -= kTwoPi;
                 if (phase < -std::numbers::pi) phase += kTwoPi;
@@ -228,8 +233,8 @@ struct LogResidual {
                 const std::complex<double> zz = z * z * invD;
                 const std::complex<double> motional = -zz * (ym * ym);
                 const std::complex<double> derivatives[] = {
-                    motional * (j * lm * (-2 * ws / w) * kTwoPi * bandwidth0),
-                    motional * (j * x0), motional * rm, zz * (j * w * cp)};
+                    motional * (j * lm * (-2 * ws / w) * kTwoPi * bandwidth0), motional * (j * x0),
+                    motional * rm, zz * (j * w * cp)};
                 for (int k = 0; k < inputs(); ++k) {
                     (*jacobian)(row, k) = derivatives[k].real();
                     (*jacobian)(row + 1, k) = derivatives[k].imag();
@@ -255,11 +260,17 @@ bool plausible(const CrystalParameters& c) {
 
 } // namespace
 
-double CrystalParameters::fs_Hz() const { return 1.0 / (kTwoPi * std::sqrt(Lm_H * Cm_F)); }
+double CrystalParameters::fs_Hz() const {
+    return 1.0 / (kTwoPi * std::sqrt(Lm_H * Cm_F));
+}
 
-double CrystalParameters::fp_Hz() const { return fs_Hz() * std::sqrt(1.0 + Cm_F / Cp_F); }
+double CrystalParameters::fp_Hz() const {
+    return fs_Hz() * std::sqrt(1.0 + Cm_F / Cp_F);
+}
 
-double CrystalParameters::Qu() const { return kTwoPi * fs_Hz() * Lm_H / Rm_Ohm; }
+double CrystalParameters::Qu() const {
+    return kTwoPi * fs_Hz() * Lm_H / Rm_Ohm;
+}
 
 std::complex<double> seriesThroughS21(const CrystalParameters& c, double frequencyHz,
                                       double r0Ohm) {

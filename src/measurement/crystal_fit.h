@@ -55,8 +55,8 @@ class FitError : public std::runtime_error {
 };
 
 // Frequencies increasing; the same number of S21 values.
-CrystalFit fitCrystal(std::span<const double> frequencyHz, std::span<const std::complex<double>> s21,
-                      const FitOptions& options = {});
+CrystalFit fitCrystal(std::span<const double> frequencyHz,
+                      std::span<const std::complex<double>> s21, const FitOptions& options = {});
 
 // RMS over the sweep of the dB difference between the model and the values.
 double residualDbRms(const CrystalParameters& crystal, std::span<const double> frequencyHz,

@@ -31,7 +31,9 @@ std::string upper(std::string_view text) {
     return out;
 }
 
-bool blank(char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; }
+bool blank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f';
+}
 
 void splitBlanks(std::string_view line, std::vector<std::string_view>& tokens) {
     tokens.clear();
@@ -85,13 +87,14 @@ class Parser {
             ++lineNumber;
             line(text.substr(pos, end - pos), lineNumber);
             if (end == text.size()) break;
-            pos = end + ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
+            pos = end +
+                  ((text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ? 2 : 1);
         }
         if (!pending_.empty())
-            throw TouchstoneError(pending_.front().line,
-                                  "the last data point is incomplete (" +
-                                      std::to_string(pending_.size()) + " of " +
-                                      std::to_string(recordSize()) + " numbers)");
+            throw TouchstoneError(pending_.front().line, "the last data point is incomplete (" +
+                                                             std::to_string(pending_.size()) +
+                                                             " of " + std::to_string(recordSize()) +
+                                                             " numbers)");
         if (version_ == 2 && !inData_ && !finished_)
             throw TouchstoneError(0, "no [Network Data] section");
         if (data_.frequencyHz.empty()) throw TouchstoneError(0, "no data points");
@@ -105,7 +108,8 @@ class Parser {
 
   private:
     void line(std::string_view raw, int number) {
-        if (const auto bang = raw.find('!'); bang != std::string_view::npos) raw = raw.substr(0, bang);
+        if (const auto bang = raw.find('!'); bang != std::string_view::npos)
+            raw = raw.substr(0, bang);
         splitBlanks(raw, lineTokens_);
         const auto& tokens = lineTokens_;
         if (tokens.empty()) return;
@@ -122,8 +126,7 @@ class Parser {
             return;
         }
         seenContent_ = true;
-        if (version_ == 2 && !inData_)
-            throw TouchstoneError(number, "data before [Network Data]");
+        if (version_ == 2 && !inData_) throw TouchstoneError(number, "data before [Network Data]");
         dataLine(tokens, number);
     }
 
@@ -178,8 +181,10 @@ class Parser {
             else
                 throw TouchstoneError(number, "[Matrix Format] must be Full, Lower or Upper");
         } else if (name == "NETWORK DATA") {
-            if (ports_ == 0) throw TouchstoneError(number, "[Network Data] before [Number of Ports]");
-            if (!optionSeen_) throw TouchstoneError(number, "[Network Data] before the option line");
+            if (ports_ == 0)
+                throw TouchstoneError(number, "[Network Data] before [Number of Ports]");
+            if (!optionSeen_)
+                throw TouchstoneError(number, "[Network Data] before the option line");
             inData_ = true;
         } else if (name == "NOISE DATA" || name == "END") {
             finished_ = true;
@@ -197,7 +202,8 @@ class Parser {
         for (auto token : tokens) {
             const auto r = parseDouble(token);
             if (!r || !std::isfinite(*r) || *r <= 0)
-                throw TouchstoneError(number, "'" + shown(token) + "' is not a reference resistance");
+                throw TouchstoneError(number,
+                                      "'" + shown(token) + "' is not a reference resistance");
             referencePorts_.push_back(*r);
             if (static_cast<int>(referencePorts_.size()) == referenceWanted_) break;
         }
@@ -219,21 +225,29 @@ class Parser {
         for (std::size_t i = 0; i < words.size(); ++i) {
             const std::string& w = words[i];
             if (w.empty()) continue;
-            if (w == "HZ") unitHz_ = 1;
-            else if (w == "KHZ") unitHz_ = 1e3;
-            else if (w == "MHZ") unitHz_ = 1e6;
-            else if (w == "GHZ") unitHz_ = 1e9;
+            if (w == "HZ")
+                unitHz_ = 1;
+            else if (w == "KHZ")
+                unitHz_ = 1e3;
+            else if (w == "MHZ")
+                unitHz_ = 1e6;
+            else if (w == "GHZ")
+                unitHz_ = 1e9;
             else if (w == "S") {
             } else if (w == "Y" || w == "Z" || w == "H" || w == "G")
                 throw TouchstoneError(number, "the file holds " + w +
                                                   "-parameters; only S-parameters are read");
-            else if (w == "DB") format_ = Format::DecibelAngle;
-            else if (w == "MA") format_ = Format::MagnitudeAngle;
-            else if (w == "RI") format_ = Format::RealImaginary;
+            else if (w == "DB")
+                format_ = Format::DecibelAngle;
+            else if (w == "MA")
+                format_ = Format::MagnitudeAngle;
+            else if (w == "RI")
+                format_ = Format::RealImaginary;
             else if (w == "R") {
                 const auto r = i + 1 < words.size() ? parseDouble(words[i + 1]) : std::nullopt;
                 if (!r || !std::isfinite(*r) || *r <= 0)
-                    throw TouchstoneError(number, "R in the option line needs a resistance above 0");
+                    throw TouchstoneError(number,
+                                          "R in the option line needs a resistance above 0");
                 data_.referenceOhm = *r;
                 ++i;
             } else
@@ -250,8 +264,10 @@ class Parser {
     void dataLine(const std::vector<std::string_view>& tokens, int number) {
         if (ports_ == 0) {
             // A version 1 file without a telling name: the first record's width.
-            if (tokens.size() == 3) ports_ = 1;
-            else if (tokens.size() == 9) ports_ = 2;
+            if (tokens.size() == 3)
+                ports_ = 1;
+            else if (tokens.size() == 9)
+                ports_ = 2;
             else
                 throw TouchstoneError(number, "cannot tell the number of ports from " +
                                                   std::to_string(tokens.size()) + " numbers");
@@ -269,7 +285,8 @@ class Parser {
         for (auto token : tokens) {
             const auto v = parseDouble(token);
             if (!v) throw TouchstoneError(number, "'" + shown(token) + "' is not a number");
-            if (!std::isfinite(*v)) throw TouchstoneError(number, "'" + shown(token) + "' is not a finite number");
+            if (!std::isfinite(*v))
+                throw TouchstoneError(number, "'" + shown(token) + "' is not a finite number");
             pending_.push_back({*v, number});
             if (pending_.size() == recordSize()) record();
         }
@@ -345,7 +362,8 @@ TouchstoneData parseTouchstone(std::string_view text, int portsFromName) {
 
 TouchstoneData readTouchstone(const std::filesystem::path& path) {
     std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) throw TouchstoneError(0, "is a folder, not a file");
+    if (std::filesystem::is_directory(path, ec))
+        throw TouchstoneError(0, "is a folder, not a file");
     const auto size = std::filesystem::file_size(path, ec);
     if (ec) throw TouchstoneError(0, "cannot be read: " + ec.message());
     if (size > kMaxTouchstoneBytes)

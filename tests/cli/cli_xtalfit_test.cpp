@@ -66,7 +66,8 @@ TEST(cli_xtalfit_test, badFilesAreReportedByNameAndTheBatchGoesOn) {
     good.write(dir.path() / "good.s2p");
     std::ofstream(dir.path() / "empty.s2p");
     std::ofstream(dir.path() / "one.s1p") << "# MHz S DB R 50\n1 0 0\n2 0 0\n";
-    std::ofstream(dir.path() / "bad.s2p") << "# MHz S DB R 50\n1 0 0 0 0 0 0 0 0\n2 0 x 0 0 0 0 0 0\n";
+    std::ofstream(dir.path() / "bad.s2p")
+        << "# MHz S DB R 50\n1 0 0 0 0 0 0 0 0\n2 0 x 0 0 0 0 0 0\n";
     std::ofstream(dir.path() / "flat.s2p") << [] {
         std::string t = "# MHz S DB R 50\n";
         for (int i = 1; i <= 20; ++i) t += std::to_string(i) + " 0 0 -1 0 -1 0 0 0\n";
@@ -77,17 +78,19 @@ TEST(cli_xtalfit_test, badFilesAreReportedByNameAndTheBatchGoesOn) {
     std::filesystem::resize_file(dir.path() / "huge.s2p", 65u << 20);
     // A settings file that cannot be written must not be reported as written.
     std::filesystem::create_directory(dir.path() / "cfg");
-    const auto run = runCli(dir.path(), {"xtalfit", "empty.s2p", "good.s2p", "one.s1p", "bad.s2p",
-                                         "flat.s2p", "missing.s2p", "huge.s2p", "--json",
-                                         "--write-config", "cfg"});
+    const auto run =
+        runCli(dir.path(), {"xtalfit", "empty.s2p", "good.s2p", "one.s1p", "bad.s2p", "flat.s2p",
+                            "missing.s2p", "huge.s2p", "--json", "--write-config", "cfg"});
     EXPECT_EQ(run.exitCode, 1);
     const auto json = run.json();
     EXPECT_EQ(json["crystals"].size(), 1u);
     ASSERT_EQ(json["errors"].size(), 6u);
-    const std::pair<const char*, const char*> expected[] = {
-        {"empty.s2p", "no data points"}, {"one.s1p", "two-port"},
-        {"bad.s2p", "line 3"},           {"flat.s2p", "no resonance"},
-        {"missing.s2p", "cannot be read"}, {"huge.s2p", "larger than"}};
+    const std::pair<const char*, const char*> expected[] = {{"empty.s2p", "no data points"},
+                                                            {"one.s1p", "two-port"},
+                                                            {"bad.s2p", "line 3"},
+                                                            {"flat.s2p", "no resonance"},
+                                                            {"missing.s2p", "cannot be read"},
+                                                            {"huge.s2p", "larger than"}};
     for (std::size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(json["errors"][i]["file"], expected[i].first);
         EXPECT_NE(json["errors"][i]["message"].get<std::string>().find(expected[i].second),

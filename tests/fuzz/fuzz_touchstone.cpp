@@ -17,7 +17,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     try {
         const auto sweep = korvan::measurement::parseTouchstone(text, portsFromName);
         if (sweep.ports == 2 && sweep.frequencyHz.size() <= 4096)
-            korvan::measurement::fitCrystal(sweep.frequencyHz, sweep.s21(), {sweep.referenceOhm, {}});
+            korvan::measurement::fitCrystal(sweep.frequencyHz, sweep.s21(),
+                                            {sweep.referenceOhm, {}});
     } catch (const korvan::measurement::TouchstoneError&) {
     } catch (const korvan::measurement::FitError&) {
     }

@@ -11,8 +11,8 @@ namespace {
 
 using test::CrystalSweep;
 
-CrystalSweep sweep(double fsHz, double lmH, double rmOhm, double cpPf, int points,
-                   double halfSpan, bool withFp, bool zeroReverse = false, unsigned seed = 1) {
+CrystalSweep sweep(double fsHz, double lmH, double rmOhm, double cpPf, int points, double halfSpan,
+                   bool withFp, bool zeroReverse = false, unsigned seed = 1) {
     CrystalSweep s;
     s.fsHz = fsHz;
     s.lmH = lmH;
@@ -91,16 +91,21 @@ TEST(crystal_fit_test, warnsAboutCoarseAndNarrowSweeps) {
         else
             EXPECT_NE(all.find(c.warning), std::string::npos) << all;
     }
-    // Only the upper half of the resonance: the peak sits at the first point.
-    const auto full = parseTouchstone(sweep(10e6, 0.015, 10, 3.5, 801, 8, false).touchstone(), 2);
-    const std::size_t half = full.frequencyHz.size() / 2 + 1;
-    const std::vector<double> f(full.frequencyHz.begin() + half - 1, full.frequencyHz.end());
-    const auto s21all = full.s21();
-    const std::vector<std::complex<double>> s(s21all.begin() + half - 1, s21all.end());
-    const auto edge = fitCrystal(f, s);
-    std::string all;
-    for (const auto& w : edge.warnings) all += w + ";";
-    EXPECT_NE(all.find("edge"), std::string::npos) << all;
+    // The sweep starts at fs (peak on the edge) or just below it (one 3 dB point).
+    const auto c = sweep(10e6, 0.015, 10, 3.5, 801, 8, false);
+    const auto full = parseTouchstone(c.touchstone(), 2);
+    const auto s21 = full.s21();
+    for (const auto& [startHz, word] :
+         {std::pair{c.fsHz, "edge"}, {c.fsHz - 0.3 * c.bandwidthHz(), "narrow"}}) {
+        std::vector<double> f;
+        std::vector<std::complex<double>> s;
+        for (std::size_t i = 0; i < s21.size(); ++i)
+            if (full.frequencyHz[i] >= startHz)
+                f.push_back(full.frequencyHz[i]), s.push_back(s21[i]);
+        std::string all;
+        for (const auto& w : fitCrystal(f, s).warnings) all += w + ";";
+        EXPECT_NE(all.find(word), std::string::npos) << all;
+    }
 }
 
 TEST(crystal_fit_test, refusesSweepsWithoutAUsableResonance) {

@@ -24,14 +24,15 @@ TEST(touchstone_reader_test, readsTheUsualDialects) {
          "! comment\n# S MA R 50\n1 0 0 0.5 -90 0 0 0 0\n2 0 0 0.5 -90 0 0 0 0\n", 2, 2, 50, 1e9,
          2e9, half},
         {"v1 DB kHz, record over lines, CR LF, tabs",
-         "#\tkhz s db r 12.5\r\n1000 -1 0\r\n -6.0206 -90 -99 0 -1 0 ! note\r\n2000 0 0 0 0 0 0 0 0\r\n",
+         "#\tkhz s db r 12.5\r\n1000 -1 0\r\n -6.0206 -90 -99 0 -1 0 ! note\r\n2000 0 0 0 0 0 0 0 "
+         "0\r\n",
          2, 2, 12.5, 1e6, 2e6, half},
         {"v1 RI one-port", "# MHz S RI R 50\n1 0.1 0.2\n2 0.3 0.4\n", 1, 1, 50, 1e6, 2e6, 0},
         {"v1 noise data after the network data",
          "# Hz S RI\n10 0 0 0 -0.5 0 0 0 0\n20 0 0 0 -0.5 0 0 0 0\n5 1 2 3 4\n", 2, 2, 50, 10, 20,
          half},
-        {"v1 port count from the record width", "# Hz S RI\n10 0 0 0 -0.5 0 0 0 0\n", 0, 2, 50,
-         10, 10, half},
+        {"v1 port count from the record width", "# Hz S RI\n10 0 0 0 -0.5 0 0 0 0\n", 0, 2, 50, 10,
+         10, half},
         {"v2 order 12_21, [Reference] on the next line",
          "[Version] 2.0\n# MHz S RI R 50\n[Number of Ports] 2\n[Two-Port Data Order] 12_21\n"
          "[Reference]\n25 25\n[Number of Frequencies] 2\n[Network Data]\n"

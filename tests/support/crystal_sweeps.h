@@ -22,7 +22,7 @@ struct CrystalSweep {
     int points = 801;
     double halfSpanBandwidths = 10; // either side of fs, in loaded 3 dB bandwidths
     bool withParallelResonance = false;
-    double noiseDb = 0.02;  // standard deviations
+    double noiseDb = 0.02; // standard deviations
     double noiseDeg = 0.2;
     unsigned seed = 1;
     bool zeroReverse = false; // S12 and S22 written as zeros
@@ -46,7 +46,8 @@ struct CrystalSweep {
         std::mt19937 random(seed);
         std::normal_distribution<double> magnitude(0, noiseDb), angle(0, noiseDeg);
         const auto c = crystal();
-        std::string text = "! generated crystal sweep\n# MHz S DB R " + std::to_string(r0Ohm) + "\n";
+        std::string text =
+            "! generated crystal sweep\n# MHz S DB R " + std::to_string(r0Ohm) + "\n";
         char line[256];
         for (int i = 0; i < points; ++i) {
             const double f = startHz() + (stopHz() - startHz()) * i / (points - 1);
@@ -60,9 +61,8 @@ struct CrystalSweep {
                 std::snprintf(line, sizeof line, "%.9f %.6f %.5f %.6f %.5f 0 0 0 0\n", f / 1e6,
                               s11Db, s11Deg, s21Db, s21Deg);
             else
-                std::snprintf(line, sizeof line,
-                              "%.9f %.6f %.5f %.6f %.5f %.6f %.5f %.6f %.5f\n", f / 1e6, s11Db,
-                              s11Deg, s21Db, s21Deg, s21Db, s21Deg, s11Db, s11Deg);
+                std::snprintf(line, sizeof line, "%.9f %.6f %.5f %.6f %.5f %.6f %.5f %.6f %.5f\n",
+                              f / 1e6, s11Db, s11Deg, s21Db, s21Deg, s21Db, s21Deg, s11Db, s11Deg);
             text += line;
         }
         return text;

@@ -22,8 +22,8 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
-#include <QValueAxis>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 #include <cmath>
 #include <numbers>
@@ -98,9 +98,8 @@ VnaWindow::VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent)
 
     table_ = new QTableWidget(0, ColumnCount, this);
     table_->setObjectName("CrystalTable");
-    table_->setHorizontalHeaderLabels({"File", "Set", "fs [Hz]", "fp [Hz]", "Lm [mH]",
-                                       "Cm [fF]", "Rm [Ohm]", "Cp [pF]", "Qu", "Residual [dB]",
-                                       "Warnings"});
+    table_->setHorizontalHeaderLabels({"File", "Set", "fs [Hz]", "fp [Hz]", "Lm [mH]", "Cm [fF]",
+                                       "Rm [Ohm]", "Cp [pF]", "Qu", "Residual [dB]", "Warnings"});
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -172,7 +171,8 @@ void VnaWindow::refit() {
     for (const QString& f : files_) paths.emplace_back(f.toStdString());
 
     // Large batches show their progress; a few files are done at once.
-    QProgressDialog progress("Fitting the sweeps…", "Stop", 0, static_cast<int>(paths.size()), this);
+    QProgressDialog progress("Fitting the sweeps…", "Stop", 0, static_cast<int>(paths.size()),
+                             this);
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(400);
     measurement::Batch batch;
@@ -182,14 +182,13 @@ void VnaWindow::refit() {
         for (auto& e : one.errors) batch.errors.push_back(std::move(e));
         progress.setValue(static_cast<int>(i + 1));
     }
-    std::stable_sort(batch.crystals.begin(), batch.crystals.end(), [](const auto& a, const auto& b) {
-        return a.fit.fitted.fs_Hz() < b.fit.fitted.fs_Hz();
-    });
+    std::stable_sort(
+        batch.crystals.begin(), batch.crystals.end(),
+        [](const auto& a, const auto& b) { return a.fit.fitted.fs_Hz() < b.fit.fitted.fs_Hz(); });
     batch_ = std::move(batch);
 
     QStringList lines;
-    for (const auto& e : batch_.errors)
-        lines << QString::fromStdString(e.file + ": " + e.message);
+    for (const auto& e : batch_.errors) lines << QString::fromStdString(e.file + ": " + e.message);
     errors_->setText(lines.join('\n'));
     errors_->setVisible(!lines.isEmpty());
     status_->setText(QString("%1 crystal(s) fitted, %2 file(s) could not be used.")
@@ -224,7 +223,8 @@ void VnaWindow::fillTable() {
         table_->setItem(row, Rm, new NumberItem(fixed(p.Rm_Ohm, 2), p.Rm_Ohm));
         table_->setItem(row, Cp, new NumberItem(fixed(p.Cp_F * 1e12, 3), p.Cp_F));
         table_->setItem(row, Qu, new NumberItem(fixed(p.Qu(), 0), p.Qu()));
-        table_->setItem(row, Residual, new NumberItem(fixed(c.fit.residualDb, 4), c.fit.residualDb));
+        table_->setItem(row, Residual,
+                        new NumberItem(fixed(c.fit.residualDb, 4), c.fit.residualDb));
         QStringList warnings;
         for (const auto& w : c.fit.warnings) warnings << QString::fromStdString(w);
         auto* w = new QTableWidgetItem(warnings.join("; "));
@@ -251,7 +251,8 @@ void VnaWindow::markSets() {
         item->setText(s < 0 ? QString() : QString::number(s + 1));
         item->setData(Qt::UserRole + 1, s < 0 ? 1e9 : s + 1);
         item->setToolTip(s < 0 ? QString()
-                               : QString("spread %1 Hz").arg(sets_[static_cast<std::size_t>(s)].spreadHz, 0, 'f', 1));
+                               : QString("spread %1 Hz")
+                                     .arg(sets_[static_cast<std::size_t>(s)].spreadHz, 0, 'f', 1));
         const QBrush brush = s < 0 ? QBrush() : QBrush(kSetColours[s % 4]);
         for (int col = 0; col < ColumnCount; ++col) table_->item(row, col)->setBackground(brush);
     }
@@ -261,9 +262,9 @@ void VnaWindow::markSets() {
         table_->clearSelection();
         for (int row = 0; row < table_->rowCount(); ++row)
             if (setOf[table_->item(row, File)->data(Qt::UserRole).toULongLong()] == 0)
-                table_->selectionModel()->select(
-                    table_->model()->index(row, 0),
-                    QItemSelectionModel::Select | QItemSelectionModel::Rows);
+                table_->selectionModel()->select(table_->model()->index(row, 0),
+                                                 QItemSelectionModel::Select |
+                                                     QItemSelectionModel::Rows);
         QStringList spreads;
         for (const auto& s : sets_) spreads << QString::number(s.spreadHz, 'f', 1);
         status_->setText(QString("%1 set(s) of %2, spread [Hz]: %3")
@@ -284,8 +285,9 @@ std::vector<std::size_t> VnaWindow::selectedCrystals() const {
 void VnaWindow::selectionChanged() {
     const auto selected = selectedCrystals();
     useInDesign_->setEnabled(!selected.empty());
-    useInDesign_->setText(selected.size() > 1 ? QString("Use in design (mean of %1)").arg(selected.size())
-                                              : QString("Use in design"));
+    useInDesign_->setText(selected.size() > 1
+                              ? QString("Use in design (mean of %1)").arg(selected.size())
+                              : QString("Use in design"));
     showChart(selected.empty() ? nullptr : &batch_.crystals[selected.front()]);
 }
 
@@ -293,7 +295,8 @@ void VnaWindow::useInDesignClicked() {
     std::vector<measurement::CrystalParameters> chosen;
     for (std::size_t i : selectedCrystals()) chosen.push_back(batch_.crystals[i].fit.fitted);
     if (chosen.empty()) return;
-    const auto texts = measurement::crystalFieldTexts(measurement::meanCrystal(chosen), form_.separator());
+    const auto texts =
+        measurement::crystalFieldTexts(measurement::meanCrystal(chosen), form_.separator());
     // As a user would: choose "Lm", fill the crystal's fields, press "Calculate".
     form_.lmCmClicked(0);
     form_.form().setText("AEdit1", texts.lmMh);
@@ -301,7 +304,8 @@ void VnaWindow::useInDesignClicked() {
     form_.form().setText("AEdit3", texts.cpPf);
     form_.form().setText("AEdit8", texts.rmOhm);
     mainWindow_.syncFromModel();
-    if (auto* calculate = mainWindow_.findChild<QAbstractButton*>("SpeedButton1")) calculate->click();
+    if (auto* calculate = mainWindow_.findChild<QAbstractButton*>("SpeedButton1"))
+        calculate->click();
 }
 
 void VnaWindow::showChart(const measurement::MeasuredCrystal* crystal) {
@@ -361,11 +365,13 @@ void VnaWindow::showChart(const measurement::MeasuredCrystal* crystal) {
     chart_->addAxis(x, Qt::AlignBottom);
     chart_->addAxis(yDb, Qt::AlignLeft);
     chart_->addAxis(yDeg, Qt::AlignRight);
-    for (QAbstractSeries* s : {static_cast<QAbstractSeries*>(measuredDb), static_cast<QAbstractSeries*>(fittedDb)}) {
+    for (QAbstractSeries* s :
+         {static_cast<QAbstractSeries*>(measuredDb), static_cast<QAbstractSeries*>(fittedDb)}) {
         s->attachAxis(x);
         s->attachAxis(yDb);
     }
-    for (QAbstractSeries* s : {static_cast<QAbstractSeries*>(measuredDeg), static_cast<QAbstractSeries*>(fittedDeg)}) {
+    for (QAbstractSeries* s :
+         {static_cast<QAbstractSeries*>(measuredDeg), static_cast<QAbstractSeries*>(fittedDeg)}) {
         s->attachAxis(x);
         s->attachAxis(yDeg);
     }
