@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 #include "cli/cli_options.h"
 #include "measurement/crystal_batch.h"
+#include "measurement/crystal_report.h"
 #include "measurement/crystal_sets.h"
 #include "model/clipboard.h"
 #include "model/messages.h"
@@ -13,7 +14,6 @@
 
 #include <cstdio>
 #include <iostream>
-#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -28,19 +28,6 @@ ordered_json parametersJson(const CrystalParameters& c, double residualDb) {
     return {{"fs_Hz", c.fs_Hz()}, {"fp_Hz", c.fp_Hz()},       {"Lm_H", c.Lm_H},
             {"Cm_F", c.Cm_F},     {"Rm_Ohm", c.Rm_Ohm},       {"Cp_F", c.Cp_F},
             {"Qu", c.Qu()},       {"residual_dB", residualDb}};
-}
-
-std::string number(double value, const char* format) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\n\r") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
 }
 
 std::string joined(const std::vector<std::string>& texts, const char* between) {
@@ -131,9 +118,6 @@ int runXtalfit(int argc, const char* const* argv) {
     for (const auto& c : batch.crystals) fs.push_back(c.fit.fitted.fs_Hz());
     std::vector<measurement::CrystalSet> sets;
     if (setSize) sets = measurement::matchSets(fs, static_cast<std::size_t>(*setSize));
-    std::map<std::size_t, std::size_t> setOf; // crystal -> set number from 1
-    for (std::size_t s = 0; s < sets.size(); ++s)
-        for (std::size_t m : sets[s].members) setOf[m] = s + 1;
 
     int exitCode = batch.errors.empty() ? kExitDone : kExitRejected;
     for (const auto& e : batch.errors)
@@ -185,18 +169,7 @@ int runXtalfit(int argc, const char* const* argv) {
             out["errors"].push_back({{"file", e.file}, {"message", e.message}});
         std::cout << out.dump(2, ' ', false, ordered_json::error_handler_t::replace) << '\n';
     } else if (csv) {
-        std::cout << "file,fs_Hz,fp_Hz,Lm_H,Cm_F,Rm_Ohm,Cp_F,Qu,residual_dB,set,warnings\n";
-        for (std::size_t i = 0; i < batch.crystals.size(); ++i) {
-            const auto& c = batch.crystals[i];
-            const auto& p = c.fit.fitted;
-            std::cout << csvField(c.file) << ',' << number(p.fs_Hz(), "%.3f") << ','
-                      << number(p.fp_Hz(), "%.3f") << ',' << number(p.Lm_H, "%.9g") << ','
-                      << number(p.Cm_F, "%.9g") << ',' << number(p.Rm_Ohm, "%.6g") << ','
-                      << number(p.Cp_F, "%.6g") << ',' << number(p.Qu(), "%.0f") << ','
-                      << number(c.fit.residualDb, "%.4f") << ','
-                      << (setOf.count(i) ? std::to_string(setOf[i]) : "") << ','
-                      << csvField(joined(c.fit.warnings, "; ")) << '\n';
-        }
+        std::cout << measurement::crystalsCsv(batch, sets);
     } else {
         std::printf("%-28s %15s %15s %10s %10s %8s %7s %8s %7s  %s\n", "file", "fs [Hz]", "fp [Hz]",
                     "Lm [mH]", "Cm [fF]", "Rm [Ohm]", "Cp [pF]", "Qu", "res [dB]", "warnings");

@@ -50,6 +50,16 @@ TEST(cli_xtalfit_test, batchGivesSetsAndASettingsFileTheDesignTakes) {
     EXPECT_NEAR(json["sets"][1]["spread_Hz"].get<double>(), 9, 0.5);
     EXPECT_TRUE(json["errors"].empty());
 
+    // CSV: the same crystals, each with its set number before the (empty) warnings.
+    const auto csv = runCli(dir.path(), {"xtalfit", "batch", "--sets", "4", "--csv"});
+    std::istringstream rows(csv.out);
+    std::string row;
+    std::getline(rows, row);
+    EXPECT_EQ(row, "file,fs_Hz,fp_Hz,Lm_H,Cm_F,Rm_Ohm,Cp_F,Qu,residual_dB,set,warnings");
+    int inSets = 0;
+    while (std::getline(rows, row)) inSets += row.size() > 2 && row.substr(row.size() - 2, 1) != ",";
+    EXPECT_EQ(inSets, 12) << csv.out;
+
     const std::string cfg = fileText(dir.path() / "cfg");
     EXPECT_EQ(cfg.rfind("1\r\n0\r\n62.", 0), 0u) << cfg;
     EXPECT_NE(cfg.find("\r\n4998.20"), std::string::npos) << cfg;

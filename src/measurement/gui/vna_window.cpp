@@ -2,6 +2,8 @@
 
 #include "app/gui/main_window.h"
 #include "app/main_form.h"
+#include "measurement/crystal_report.h"
+#include "model/text_file.h"
 #include "numeric/number_text.h"
 
 #include <QAbstractButton>
@@ -16,6 +18,7 @@
 #include <QLabel>
 #include <QLineSeries>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScatterSeries>
@@ -79,6 +82,10 @@ VnaWindow::VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent)
     cp_->setDecimals(3);
     cp_->setSpecialValueText("from sweep");
     cp_->setToolTip("Holder capacitance for sweeps that do not hold the parallel resonance");
+    saveTable_ = new QPushButton("Save table…", this);
+    saveTable_->setObjectName("SaveTable");
+    saveTable_->setToolTip("Save the fitted crystals and their sets as CSV");
+    saveTable_->setEnabled(false);
     useInDesign_ = new QPushButton("Use in design", this);
     useInDesign_->setObjectName("UseInDesign");
     useInDesign_->setEnabled(false);
@@ -94,6 +101,7 @@ VnaWindow::VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent)
     bar->addWidget(cpLabel);
     bar->addWidget(cp_);
     bar->addStretch();
+    bar->addWidget(saveTable_);
     bar->addWidget(useInDesign_);
 
     table_ = new QTableWidget(0, ColumnCount, this);
@@ -139,6 +147,7 @@ VnaWindow::VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent)
 
     connect(open, &QPushButton::clicked, this, &VnaWindow::openClicked);
     connect(useInDesign_, &QPushButton::clicked, this, &VnaWindow::useInDesignClicked);
+    connect(saveTable_, &QPushButton::clicked, this, &VnaWindow::saveTableClicked);
     connect(setSize_, &QSpinBox::valueChanged, this, [this] { markSets(); });
     connect(r0_, &QDoubleSpinBox::editingFinished, this, [this] { refit(); });
     connect(cp_, &QDoubleSpinBox::editingFinished, this, [this] { refit(); });
@@ -196,6 +205,7 @@ void VnaWindow::refit() {
                          .arg(batch_.errors.size()));
     fillTable();
     markSets();
+    saveTable_->setEnabled(!batch_.crystals.empty());
     if (table_->rowCount() > 0) table_->selectRow(0);
 }
 
@@ -306,6 +316,19 @@ void VnaWindow::useInDesignClicked() {
     mainWindow_.syncFromModel();
     if (auto* calculate = mainWindow_.findChild<QAbstractButton*>("SpeedButton1"))
         calculate->click();
+}
+
+void VnaWindow::saveTableClicked() {
+    const QString file =
+        QFileDialog::getSaveFileName(this, "Save table", "crystals.csv", "CSV (*.csv)", nullptr,
+                                     QFileDialog::DontUseNativeDialog);
+    if (file.isEmpty()) return;
+    try {
+        writeFileAtomically(file.toStdString(), measurement::crystalsCsv(batch_, sets_));
+        status_->setText("Table saved to " + file);
+    } catch (const std::exception& e) {
+        QMessageBox::warning(this, "Save table", file + ":\n" + QString::fromStdString(e.what()));
+    }
 }
 
 void VnaWindow::showChart(const measurement::MeasuredCrystal* crystal) {

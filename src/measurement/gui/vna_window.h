@@ -43,6 +43,7 @@ class VnaWindow : public QWidget {
   public slots:
     void openClicked();
     void useInDesignClicked();
+    void saveTableClicked();
 
   private:
     void refit();
@@ -61,6 +62,7 @@ class VnaWindow : public QWidget {
     QDoubleSpinBox* r0_ = nullptr;
     QDoubleSpinBox* cp_ = nullptr;
     QPushButton* useInDesign_ = nullptr;
+    QPushButton* saveTable_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* errors_ = nullptr;
     QChart* chart_ = nullptr;
