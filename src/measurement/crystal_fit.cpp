@@ -339,16 +339,20 @@ CrystalFit fitCrystal(std::span<const double> f, std::span<const std::complex<do
     Eigen::VectorXd endValues(residual.values());
     residual(x, endValues);
     const CrystalParameters fitted = residual.crystal(x);
-    // The fit only ever replaces the estimate by something better.
+    fit.estimateResidualDb = residualDbRms(fit.estimate, f, s, options.r0Ohm);
+    // The fit only ever replaces the estimate by something better, in its own
+    // measure and in the reported one.
+    const double fittedResidualDb =
+        plausible(fitted) ? residualDbRms(fitted, f, s, options.r0Ohm) : fit.estimateResidualDb;
     if (plausible(fitted) && std::isfinite(endValues.squaredNorm()) &&
-        endValues.squaredNorm() <= startCost) {
+        endValues.squaredNorm() <= startCost && fittedResidualDb <= fit.estimateResidualDb) {
         fit.fitted = fitted;
+        fit.residualDb = fittedResidualDb;
     } else {
         fit.fitted = e.crystal;
+        fit.residualDb = fit.estimateResidualDb;
         fit.warnings.push_back("the fit did not improve on the first estimate");
     }
-    fit.estimateResidualDb = residualDbRms(fit.estimate, f, s, options.r0Ohm);
-    fit.residualDb = residualDbRms(fit.fitted, f, s, options.r0Ohm);
 
     const double fs = fit.fitted.fs_Hz();
     fit.loadedBandwidthHz = (2 * options.r0Ohm + fit.fitted.Rm_Ohm) / (kTwoPi * fit.fitted.Lm_H);
