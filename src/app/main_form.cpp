@@ -426,7 +426,9 @@ bool MainForm::loadSettingsFrom(const std::filesystem::path& file) {
     return true;
 }
 
-void MainForm::saveSettings() {
+void MainForm::saveSettings() { saveSettingsTo(basePath_ / kSettingsFileName); }
+
+void MainForm::saveSettingsTo(const std::filesystem::path& file) {
     std::vector<std::string> lines;
     std::string type = "1";
     if (form_.at("RadioButton2").checked) type = "2";
@@ -434,7 +436,7 @@ void MainForm::saveSettings() {
     lines.push_back(type);
     lines.push_back(form_.at("RadioGroup1").itemIndex == 0 ? "0" : "1");
     for (int i = 1; i <= 8; ++i) lines.push_back(form_.text(FormModel::edit(i)));
-    writeFileAtomically(basePath_ / kSettingsFileName, joinCrLf(lines));
+    writeFileAtomically(file, joinCrLf(lines));
 }
 
 } // namespace korvan

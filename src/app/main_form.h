@@ -63,6 +63,8 @@ class MainForm {
     // The same ten-line format from any file (the headless front's --config).
     bool loadSettingsFrom(const std::filesystem::path& file);
     void saveSettings();
+    // The same ten lines into any file (settings written from measured crystals).
+    void saveSettingsTo(const std::filesystem::path& file);
     void showInfo(const std::string& text);
 
     FilterType filterType() const;

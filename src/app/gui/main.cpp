@@ -4,6 +4,7 @@
 #include "analysis/gui/response_window.h"
 #include "app/gui/main_window.h"
 #include "app/program_info.h"
+#include "measurement/gui/vna_window.h"
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
 #include "tools/gui/copying_tool_windows.h"
@@ -75,6 +76,7 @@ int main(int argc, char* argv[]) {
                                                  form.separator());
     korvan::tools::gui::ToolWindows tools(&window, form.form(), form.separator(), &copyingTools);
     korvan::analysis::gui::installResponseWindow(window, form, messages);
+    korvan::gui::installVnaMeasurement(form, window);
 
     if (!measure) {
         window.startUp();

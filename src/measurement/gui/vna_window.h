@@ -1,0 +1,75 @@
+#pragma once
+// The VNA measurement window: sweep files are read and fitted by the core's
+// batch, the crystals are shown in a sortable table with a chart of the
+// selected one, and "Use in design" hands a crystal (or the mean of the
+// selected ones) to the main window as if typed there.
+
+#include "measurement/crystal_batch.h"
+#include "measurement/crystal_sets.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <vector>
+
+class QChart;
+class QDoubleSpinBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+
+namespace korvan {
+class MainForm;
+}
+
+namespace korvan::gui {
+
+class MainWindow;
+
+class VnaWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent = nullptr);
+
+    // Reads and fits the files, replacing what the window showed.
+    void openFiles(const QStringList& files);
+    const measurement::Batch& batch() const { return batch_; }
+
+    // The crystal handed to the design: the mean of the selected rows.
+    std::vector<std::size_t> selectedCrystals() const;
+
+  public slots:
+    void openClicked();
+    void useInDesignClicked();
+    void saveTableClicked();
+
+  private:
+    void refit();
+    void fillTable();
+    void markSets();
+    void selectionChanged();
+    void showChart(const measurement::MeasuredCrystal* crystal);
+
+    MainForm& form_;
+    MainWindow& mainWindow_;
+    QStringList files_;
+    measurement::Batch batch_;
+    std::vector<measurement::CrystalSet> sets_;
+    QTableWidget* table_ = nullptr;
+    QSpinBox* setSize_ = nullptr;
+    QDoubleSpinBox* r0_ = nullptr;
+    QDoubleSpinBox* cp_ = nullptr;
+    QPushButton* useInDesign_ = nullptr;
+    QPushButton* saveTable_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* errors_ = nullptr;
+    QChart* chart_ = nullptr;
+};
+
+// Adds "VNA Measurement..." after a separator at the end of the main
+// window's "Xtal" menu; the window is made on first use.
+void installVnaMeasurement(MainForm& form, MainWindow& mainWindow);
+
+} // namespace korvan::gui
