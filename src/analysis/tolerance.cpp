@@ -382,15 +382,25 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
                 e.minDb[k] = std::min(e.minDb[k], lowest[static_cast<std::size_t>(w)][k]);
                 e.maxDb[k] = std::max(e.maxDb[k], highest[static_cast<std::size_t>(w)][k]);
             }
-        std::vector<double> column;
-        for (std::size_t k = 0; k < points; ++k) {
-            column.clear();
-            for (std::size_t t : good) column.push_back(kept[t * points + k]);
-            const auto mid = column.begin() + static_cast<std::ptrdiff_t>(column.size() / 2);
-            std::nth_element(column.begin(), mid, column.end());
-            double m = *mid;
-            if (column.size() % 2 == 0) m = (m + *std::max_element(column.begin(), mid)) / 2;
-            e.medianDb.push_back(m);
+        // Sixteen frequencies at a time, so that the trials' rows are read
+        // a cache line at a time rather than one float per line.
+        constexpr std::size_t kColumns = 16;
+        std::vector<std::vector<float>> columns(kColumns);
+        e.medianDb.resize(points);
+        for (std::size_t k0 = 0; k0 < points; k0 += kColumns) {
+            const std::size_t width = std::min(kColumns, points - k0);
+            for (auto& c : columns) c.clear();
+            for (std::size_t t : good)
+                for (std::size_t j = 0; j < width; ++j)
+                    columns[j].push_back(kept[t * points + k0 + j]);
+            for (std::size_t j = 0; j < width; ++j) {
+                auto& c = columns[j];
+                const auto mid = c.begin() + static_cast<std::ptrdiff_t>(c.size() / 2);
+                std::nth_element(c.begin(), mid, c.end());
+                double m = *mid;
+                if (c.size() % 2 == 0) m = (m + *std::max_element(c.begin(), mid)) / 2;
+                e.medianDb[k0 + j] = m;
+            }
         }
     }
     return result;

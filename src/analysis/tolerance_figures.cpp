@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 namespace korvan::analysis {
@@ -12,90 +13,106 @@ std::string_view figureKey(Figure figure) {
     return keys[static_cast<std::size_t>(figure)];
 }
 
+namespace {
+
+// Four frequencies side by side: GCC and Clang vector types, which run on
+// whatever SIMD width the target offers (two SSE2 registers on plain x86-64).
+using Lanes = double __attribute__((vector_size(4 * sizeof(double))));
+constexpr std::size_t kLanes = 4;
+
+} // namespace
+
 LossSweep::LossSweep(std::vector<double> frequencies, double allowanceDb)
     : f_(std::move(frequencies)), allowanceDb_(allowanceDb) {
     const std::size_t n = f_.size();
-    for (auto* v :
-         {&omega_, &invOmega_, &ar_, &ai_, &br_, &bi_, &cr_, &ci_, &dr_, &di_, &yr_, &yi_})
-        v->assign(n, 0.0);
-    for (std::size_t k = 0; k < n; ++k) {
-        omega_[k] = 2 * std::numbers::pi * f_[k];
+    const std::size_t padded = (n + kLanes - 1) / kLanes * kLanes;
+    omega_.assign(padded, 0.0);
+    invOmega_.assign(padded, 0.0);
+    power_.assign(padded, 0.0);
+    for (std::size_t k = 0; k < padded; ++k) {
+        // The padding repeats the last frequency; its results are not used.
+        omega_[k] = 2 * std::numbers::pi * (n > 0 ? f_[std::min(k, n - 1)] : 1.0);
         invOmega_[k] = 1 / omega_[k];
     }
 }
 
-// The chain matrix [a b; c d] from the source towards the load, one arm at a
-// time for all frequencies together: each loop is over independent
-// frequencies, which the compiler can run side by side.
+// The chain matrix [a b; c d] from the source towards the load, for four
+// frequencies at a time, each series arm and shunt capacitor in turn.
 bool LossSweep::run(const LadderModel& model, std::span<double> lossDb) {
-    const std::size_t n = f_.size();
-    double* ar = ar_.data();
-    double* ai = ai_.data();
-    double* br = br_.data();
-    double* bi = bi_.data();
-    double* cr = cr_.data();
-    double* ci = ci_.data();
-    double* dr = dr_.data();
-    double* di = di_.data();
-    double* yr = yr_.data();
-    double* yi = yi_.data();
-    const double* w = omega_.data();
-    const double* iw = invOmega_.data();
-    std::fill(ar, ar + n, 1.0);
-    std::fill(ai, ai + n, 0.0);
-    std::fill(br, br + n, 0.0);
-    std::fill(bi, bi + n, 0.0);
-    std::fill(cr, cr + n, 0.0);
-    std::fill(ci, ci + n, 0.0);
-    std::fill(dr, dr + n, 1.0);
-    std::fill(di, di + n, 0.0);
-
-    const std::size_t arms = model.arms.size();
-    for (std::size_t i = 0; i < arms; ++i) {
+    arms_.clear();
+    crystals_.clear();
+    const std::size_t armCount = model.arms.size();
+    for (std::size_t i = 0; i < armCount; ++i) {
         const SeriesArm& arm = model.arms[i];
-        std::fill(yr, yr + n, 0.0);
-        std::fill(yi, yi + n, 0.0);
-        for (const Crystal& x : arm.crystals) {
-            // Motional arm Rm + jX, X = omega Lm - 1/(omega Cm), in parallel with Cp.
-            const double r = x.rmOhm, l = x.lmH, invC = 1 / x.cmF, cp = x.cpF;
-            for (std::size_t k = 0; k < n; ++k) {
-                const double xm = w[k] * l - iw[k] * invC;
-                const double inv = 1 / (r * r + xm * xm);
-                yr[k] += r * inv;
-                yi[k] += w[k] * cp - xm * inv;
+        ArmTerms t;
+        t.first = crystals_.size();
+        t.count = arm.crystals.size();
+        t.invCs = arm.csF != 0 ? 1 / arm.csF : 0;
+        t.ck = i + 1 < armCount && i < model.couplingF.size() ? model.couplingF[i] : 0;
+        for (const Crystal& x : arm.crystals)
+            crystals_.push_back({x.rmOhm, x.lmH, 1 / x.cmF, x.cpF});
+        arms_.push_back(t);
+    }
+    const double z1 = model.sourceOhm, z2 = model.loadOhm, z12 = z1 * z2, four = 4 * z12;
+
+    for (std::size_t k0 = 0; k0 < omega_.size(); k0 += kLanes) {
+        // Copied in, not returned from a helper: a vector return value would
+        // depend on the target's calling convention.
+        Lanes w, iw;
+        std::memcpy(&w, &omega_[k0], sizeof w);
+        std::memcpy(&iw, &invOmega_[k0], sizeof iw);
+        const Lanes zero{}, one = zero + 1;
+        Lanes ar = one, ai = zero, br = zero, bi = zero, cr = zero, ci = zero, dr = one, di = zero;
+        for (const ArmTerms& arm : arms_) {
+            Lanes zr, zi;
+            if (arm.count == 1) {
+                // One crystal: Z = (R + jX) / (1 - B X + j B R), B = omega Cp,
+                // the motional arm and the holder in parallel with one division.
+                const CrystalTerms& x = crystals_[arm.first];
+                const Lanes xm = w * x.l - iw * x.invC;
+                const Lanes b = w * x.cp;
+                const Lanes u = one - b * xm, v = b * x.r;
+                const Lanes inv = one / (u * u + v * v);
+                zr = (x.r * u + xm * v) * inv;
+                zi = (xm * u - x.r * v) * inv;
+            } else {
+                Lanes yr = zero, yi = zero;
+                for (std::size_t j = arm.first; j < arm.first + arm.count; ++j) {
+                    const CrystalTerms& x = crystals_[j];
+                    const Lanes xm = w * x.l - iw * x.invC;
+                    const Lanes inv = one / (x.r * x.r + xm * xm);
+                    yr += x.r * inv;
+                    yi += w * x.cp - xm * inv;
+                }
+                const Lanes inv = one / (yr * yr + yi * yi);
+                zr = yr * inv;
+                zi = -yi * inv;
             }
-        }
-        const double invCs = arm.csF != 0 ? 1 / arm.csF : 0;
-        for (std::size_t k = 0; k < n; ++k) {
-            const double inv = 1 / (yr[k] * yr[k] + yi[k] * yi[k]);
-            const double zr = yr[k] * inv;
-            const double zi = -yi[k] * inv - iw[k] * invCs;
+            zi -= iw * arm.invCs;
             // Series impedance: b += a z, d += c z.
-            br[k] += ar[k] * zr - ai[k] * zi;
-            bi[k] += ar[k] * zi + ai[k] * zr;
-            dr[k] += cr[k] * zr - ci[k] * zi;
-            di[k] += cr[k] * zi + ci[k] * zr;
-        }
-        if (i + 1 < arms && i < model.couplingF.size()) {
-            const double ck = model.couplingF[i];
-            // Shunt admittance j omega Ck: a += b y, c += d y.
-            for (std::size_t k = 0; k < n; ++k) {
-                const double y = w[k] * ck;
-                ar[k] -= bi[k] * y;
-                ai[k] += br[k] * y;
-                cr[k] -= di[k] * y;
-                ci[k] += dr[k] * y;
+            br += ar * zr - ai * zi;
+            bi += ar * zi + ai * zr;
+            dr += cr * zr - ci * zi;
+            di += cr * zi + ci * zr;
+            if (arm.ck != 0) {
+                // Shunt admittance j omega Ck: a += b y, c += d y.
+                const Lanes y = w * arm.ck;
+                ar -= bi * y;
+                ai += br * y;
+                cr -= di * y;
+                ci += dr * y;
             }
         }
+        // |S21|^2 = 4 z1 z2 / |a z2 + b + c z1 z2 + d z1|^2.
+        const Lanes re = ar * z2 + br + cr * z12 + dr * z1;
+        const Lanes im = ai * z2 + bi + ci * z12 + di * z1;
+        const Lanes p = (re * re + im * im) / four;
+        std::memcpy(&power_[k0], &p, sizeof p);
     }
 
-    // |S21| = 2 sqrt(z1 z2) / |a z2 + b + c z1 z2 + d z1|.
-    const double z1 = model.sourceOhm, z2 = model.loadOhm, z12 = z1 * z2, four = 4 * z12;
     bool finite = true;
-    for (std::size_t k = 0; k < n; ++k) {
-        const double re = ar[k] * z2 + br[k] + cr[k] * z12 + dr[k] * z1;
-        const double im = ai[k] * z2 + bi[k] + ci[k] * z12 + di[k] * z1;
-        const double loss = 10 * std::log10((re * re + im * im) / four) + allowanceDb_;
+    for (std::size_t k = 0; k < f_.size(); ++k) {
+        const double loss = 10 * std::log10(power_[k]) + allowanceDb_;
         lossDb[k] = loss;
         finite = finite && std::isfinite(loss);
     }

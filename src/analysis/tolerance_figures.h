@@ -41,8 +41,16 @@ class LossSweep {
     bool run(const LadderModel& model, std::span<double> lossDb);
 
   private:
-    std::vector<double> f_, omega_, invOmega_;
-    std::vector<double> ar_, ai_, br_, bi_, cr_, ci_, dr_, di_, yr_, yi_;
+    struct ArmTerms {
+        std::size_t first = 0, count = 0; // its crystals in crystals_
+        double invCs = 0, ck = 0;         // ck 0 after the last arm
+    };
+    struct CrystalTerms {
+        double r, l, invC, cp;
+    };
+    std::vector<double> f_, omega_, invOmega_, power_; // padded to whole blocks
+    std::vector<ArmTerms> arms_;
+    std::vector<CrystalTerms> crystals_;
     double allowanceDb_;
 };
 
