@@ -1,5 +1,7 @@
 #include "cli/subcommands.h"
 
+#include "cli/tolerance_command.h"
+
 #include <ostream>
 #include <string>
 #include <vector>
@@ -8,7 +10,10 @@ namespace korvan::cli {
 
 std::span<const Subcommand> subcommands() {
     // Each entry's run function lives in its own cli/<name>_command.cpp.
-    static const std::vector<Subcommand> all = {};
+    static const std::vector<Subcommand> all = {
+        {"tolerance", "Monte Carlo spreads of a design; standard capacitor values",
+         runToleranceCommand},
+    };
     return all;
 }
 
