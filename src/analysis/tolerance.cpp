@@ -406,4 +406,19 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
     return result;
 }
 
+Histogram histogram(const std::vector<double>& values, int bins) {
+    Histogram h;
+    if (values.empty() || bins < 1) return h;
+    const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
+    h.width = *hi > *lo ? (*hi - *lo) / bins : 1.0;
+    h.lowest = *hi > *lo ? *lo : *lo - 0.5;
+    if (*hi == *lo) bins = 1;
+    h.counts.assign(static_cast<std::size_t>(bins), 0);
+    for (double v : values) {
+        const auto bin = static_cast<long long>((v - h.lowest) / h.width);
+        ++h.counts[static_cast<std::size_t>(std::clamp<long long>(bin, 0, bins - 1))];
+    }
+    return h;
+}
+
 } // namespace korvan::analysis

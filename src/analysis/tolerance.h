@@ -138,4 +138,13 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control 
 std::optional<ResponseFigures> ladderFigures(const ToleranceDesign& design,
                                              const LadderModel& ladder, double nominalCentreHz);
 
+// Counts of `values` in `bins` equal bins from the smallest to the largest
+// value (one bin of width 1 around them when all are equal); empty for no
+// values.
+struct Histogram {
+    double lowest = 0, width = 0;
+    std::vector<long long> counts;
+};
+Histogram histogram(const std::vector<double>& values, int bins);
+
 } // namespace korvan::analysis

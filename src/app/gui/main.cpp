@@ -1,6 +1,7 @@
 // Program entry: the main form with the system's decimal separator and the
 // working folder, shown in the main window.
 
+#include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
@@ -9,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocale>
+#include <QMenu>
 
 #include <chrono>
 #include <cstdio>
@@ -63,6 +65,11 @@ int main(int argc, char* argv[]) {
     korvan::MainForm form(messages, clipboard, QDir::currentPath().toStdString(),
                           systemSeparator());
     korvan::gui::MainWindow window(form, messages);
+    korvan::gui::ToleranceWindow tolerance(form, &window);
+    window.plotContextMenu()->addAction(QStringLiteral("Tolerance analysis\u2026"), &tolerance,
+                                        &korvan::gui::ToleranceWindow::open);
+    QObject::connect(&window, &korvan::gui::MainWindow::designChanged, &tolerance,
+                     &korvan::gui::ToleranceWindow::designChanged);
 
     if (!measure) {
         window.startUp();

@@ -1,0 +1,524 @@
+#include "analysis/gui/tolerance_window.h"
+
+#include "numeric/number_text.h"
+
+#include <QAreaSeries>
+#include <QChart>
+#include <QChartView>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineSeries>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QThread>
+#include <QVBoxLayout>
+#include <QValueAxis>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace korvan::gui {
+
+namespace {
+
+using namespace analysis;
+
+constexpr const char* kFigureCaptions[kFigureCount] = {
+    "Insertion loss [dB]", "Ripple [dB]",   "BW 3 dB [Hz]",     "BW 6 dB [Hz]",
+    "BW 20 dB [Hz]",       "BW 60 dB [Hz]", "Centre shift [Hz]"};
+constexpr int kFigureDecimals[kFigureCount] = {3, 3, 1, 1, 1, 1, 1};
+
+QDoubleSpinBox* spin(QWidget* parent, const char* name, double max, double value, int decimals,
+                     const QString& suffix) {
+    auto* s = new QDoubleSpinBox(parent);
+    s->setObjectName(name);
+    s->setRange(0, max);
+    s->setDecimals(decimals);
+    s->setValue(value);
+    s->setSuffix(suffix);
+    return s;
+}
+
+QComboBox* distributionCombo(QWidget* parent, const char* name, const QString& normal,
+                             const QString& uniform) {
+    auto* c = new QComboBox(parent);
+    c->setObjectName(name);
+    c->addItem(normal);
+    c->addItem(uniform);
+    return c;
+}
+
+QChartView* chartView(QWidget* parent, const char* name) {
+    auto* view = new QChartView(new QChart(), parent);
+    view->setObjectName(name);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->chart()->legend()->setAlignment(Qt::AlignBottom);
+    view->setMinimumSize(520, 320);
+    return view;
+}
+
+QTableWidget* table(QWidget* parent, const char* name, const QStringList& headers) {
+    auto* t = new QTableWidget(0, static_cast<int>(headers.size()), parent);
+    t->setObjectName(name);
+    t->setHorizontalHeaderLabels(headers);
+    t->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    t->verticalHeader()->setVisible(false);
+    t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    return t;
+}
+
+void setCell(QTableWidget* t, int row, int column, const QString& text) {
+    auto* item = new QTableWidgetItem(text);
+    item->setTextAlignment(column == 0 ? Qt::AlignLeft | Qt::AlignVCenter
+                                       : Qt::AlignRight | Qt::AlignVCenter);
+    t->setItem(row, column, item);
+}
+
+} // namespace
+
+ToleranceWindow::ToleranceWindow(const MainForm& form, QWidget* parent)
+    : QWidget(parent, Qt::Window), form_(form) {
+    setObjectName("TFormTolerance");
+    setWindowTitle("Tolerance analysis");
+
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(buildInputs());
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName("ResultTabs");
+    envelopeView_ = chartView(tabs_, "EnvelopeChart");
+    rippleView_ = chartView(tabs_, "RippleHistogram");
+    bw3View_ = chartView(tabs_, "Bw3Histogram");
+    tabs_->addTab(envelopeView_, "S21 envelope");
+    tabs_->addTab(rippleView_, "Ripple");
+    tabs_->addTab(bw3View_, "3 dB bandwidth");
+
+    // Standard values: the ideal design and the one built from the series.
+    auto* standard = new QWidget(tabs_);
+    standard->setObjectName("StandardValuesView");
+    auto* sl = new QVBoxLayout(standard);
+    auto* choice = new QHBoxLayout;
+    standardSeries_ = new QComboBox(standard);
+    standardSeries_->setObjectName("StandardSeries");
+    for (const char* s : {"E6", "E12", "E24", "E48", "E96"}) standardSeries_->addItem(s);
+    standardSeries_->setCurrentIndex(1);
+    standardPairs_ = new QCheckBox("Two values in parallel", standard);
+    standardPairs_->setObjectName("StandardPairs");
+    choice->addWidget(new QLabel("Series:", standard));
+    choice->addWidget(standardSeries_);
+    choice->addWidget(standardPairs_);
+    choice->addStretch();
+    sl->addLayout(choice);
+    standardCaps_ = table(standard, "StandardCapacitors", {"Capacitor", "Designed", "Standard"});
+    standardFigures_ = table(standard, "StandardFigures", {"Figure", "Ideal", "Standard"});
+    sl->addWidget(standardCaps_, 3);
+    sl->addWidget(standardFigures_, 2);
+    tabs_->addTab(standard, "Standard values");
+    connect(standardSeries_, &QComboBox::currentIndexChanged, this,
+            &ToleranceWindow::showStandardValues);
+    connect(standardPairs_, &QCheckBox::toggled, this, &ToleranceWindow::showStandardValues);
+
+    auto* right = new QVBoxLayout;
+    right->addWidget(tabs_, 3);
+    figures_ = table(this, "FiguresTable",
+                     {"Figure", "Nominal", "Mean", "Std", "p5", "p50", "p95", "Reached"});
+    figures_->setMinimumHeight(200);
+    right->addWidget(figures_, 2);
+    layout->addLayout(right, 1);
+    resize(1180, 760);
+}
+
+ToleranceWindow::~ToleranceWindow() {
+    // The worker refers to this window's members: it must end first.
+    cancel_ = true;
+    if (worker_) worker_->wait();
+}
+
+QWidget* ToleranceWindow::buildInputs() {
+    auto* panel = new QWidget(this);
+    auto* v = new QVBoxLayout(panel);
+
+    auto* run = new QGroupBox("Trials", panel);
+    auto* rf = new QFormLayout(run);
+    trials_ = new QSpinBox(run);
+    trials_->setObjectName("TrialsEdit");
+    trials_->setRange(1, static_cast<int>(kMaxTrials));
+    trials_->setValue(1000);
+    seed_ = new QSpinBox(run);
+    seed_->setObjectName("SeedEdit");
+    seed_->setRange(0, std::numeric_limits<int>::max());
+    seed_->setValue(1);
+    threads_ = new QSpinBox(run);
+    threads_->setObjectName("ThreadsEdit");
+    threads_->setRange(0, 256);
+    threads_->setSpecialValueText("all cores");
+    rf->addRow("Trials:", trials_);
+    rf->addRow("Seed:", seed_);
+    rf->addRow("Threads:", threads_);
+    v->addWidget(run);
+
+    auto* spreads = new QGroupBox("Spreads", panel);
+    auto* sf = new QFormLayout(spreads);
+    fsSpread_ = spin(spreads, "FsSpreadEdit", 100000, 20, 1, " Hz");
+    fsDistribution_ = distributionCombo(spreads, "FsDistribution", "normal, sigma", "uniform, +-");
+    lm_ = spin(spreads, "LmSpreadEdit", 100, 0, 2, " %");
+    rm_ = spin(spreads, "RmSpreadEdit", 100, 0, 2, " %");
+    cp_ = spin(spreads, "CpSpreadEdit", 100, 0, 2, " %");
+    caps_ = spin(spreads, "CapSpreadEdit", 100, 2, 2, " %");
+    terms_ = spin(spreads, "TermSpreadEdit", 100, 0, 2, " %");
+    pctDistribution_ =
+        distributionCombo(spreads, "PercentDistribution", "normal, sigma", "uniform, +-");
+    sf->addRow("Crystal fs:", fsSpread_);
+    sf->addRow("", fsDistribution_);
+    sf->addRow("Crystal Lm:", lm_);
+    sf->addRow("Crystal Rm:", rm_);
+    sf->addRow("Crystal Cp:", cp_);
+    sf->addRow("Ck and Cs:", caps_);
+    sf->addRow("Terminations:", terms_);
+    sf->addRow("Percentages:", pctDistribution_);
+    series_ = new QComboBox(spreads);
+    series_->setObjectName("TrialSeries");
+    for (const char* s : {"ideal values", "E6", "E12", "E24", "E48", "E96"}) series_->addItem(s);
+    pairs_ = new QCheckBox("pairs", spreads);
+    pairs_->setObjectName("TrialPairs");
+    auto* sr = new QHBoxLayout;
+    sr->addWidget(series_);
+    sr->addWidget(pairs_);
+    sf->addRow("Capacitors from:", sr);
+    v->addWidget(spreads);
+
+    auto* limits = new QGroupBox("Yield limits", panel);
+    auto* lf = new QFormLayout(limits);
+    useRipple_ = new QCheckBox("Ripple at most", limits);
+    useRipple_->setObjectName("UseRippleLimit");
+    useRipple_->setChecked(true);
+    rippleLimit_ = spin(limits, "RippleLimitEdit", 60, 1.5, 2, " dB");
+    useBw_ = new QCheckBox("3 dB bandwidth within +-", limits);
+    useBw_->setObjectName("UseBwLimit");
+    useBw_->setChecked(true);
+    bwLimit_ = spin(limits, "BwLimitEdit", 100, 5, 2, " %");
+    lf->addRow(useRipple_, rippleLimit_);
+    lf->addRow(useBw_, bwLimit_);
+    v->addWidget(limits);
+
+    auto* buttons = new QHBoxLayout;
+    run_ = new QPushButton("Run", panel);
+    run_->setObjectName("RunButton");
+    run_->setDefault(true);
+    cancelButton_ = new QPushButton("Cancel", panel);
+    cancelButton_->setObjectName("CancelButton");
+    cancelButton_->setEnabled(false);
+    buttons->addWidget(run_);
+    buttons->addWidget(cancelButton_);
+    v->addLayout(buttons);
+    progress_ = new QProgressBar(panel);
+    progress_->setObjectName("ProgressBar");
+    progress_->setRange(0, 1);
+    progress_->setValue(0);
+    v->addWidget(progress_);
+    yield_ = new QLabel(panel);
+    yield_->setObjectName("YieldLabel");
+    QFont big = yield_->font();
+    big.setPixelSize(16);
+    big.setBold(true);
+    yield_->setFont(big);
+    v->addWidget(yield_);
+    status_ = new QLabel(panel);
+    status_->setObjectName("StatusLabel");
+    status_->setWordWrap(true);
+    v->addWidget(status_);
+    v->addStretch();
+    panel->setFixedWidth(300);
+
+    connect(run_, &QPushButton::clicked, this, &ToleranceWindow::runClicked);
+    connect(cancelButton_, &QPushButton::clicked, this, &ToleranceWindow::cancelClicked);
+    return panel;
+}
+
+QString ToleranceWindow::number(double value, int decimals) const {
+    return QString::fromStdString(numeric::formatFixed(value, 15, decimals, form_.separator()));
+}
+
+void ToleranceWindow::open() {
+    showStandardValues();
+    show();
+    raise();
+    activateWindow();
+}
+
+void ToleranceWindow::designChanged() {
+    showStandardValues();
+    if (result_ && !running())
+        status_->setText("The design has changed since this run: run again for its spreads.");
+}
+
+std::optional<ToleranceDesign> ToleranceWindow::currentDesign(QString* problem) const {
+    if (!form_.lastCalculationComplete() || form_.state().StopCalc) {
+        *problem = "The design is not complete: calculate a filter in the main window first.";
+        return std::nullopt;
+    }
+    const auto rm = numeric::parseNumber(form_.form().text("AEdit8"), form_.separator());
+    return toleranceDesign(form_.state(), rm ? static_cast<double>(*rm) : 0.0);
+}
+
+std::optional<StandardChoice> ToleranceWindow::standardChoice() const {
+    if (series_->currentIndex() <= 0) return std::nullopt;
+    return StandardChoice{*seriesFromName(series_->currentText().toStdString()),
+                          pairs_->isChecked()};
+}
+
+ToleranceJob ToleranceWindow::jobFromInputs(const ToleranceDesign& design) const {
+    ToleranceJob job;
+    job.design = design;
+    job.trials = trials_->value();
+    job.seed = static_cast<std::uint64_t>(seed_->value());
+    job.threads = threads_->value();
+    const auto dist = [](const QComboBox* c) {
+        return c->currentIndex() == 1 ? Distribution::Uniform : Distribution::Normal;
+    };
+    job.spreads.fsHz = {fsSpread_->value(), dist(fsDistribution_)};
+    const Distribution pct = dist(pctDistribution_);
+    job.spreads.lmPct = {lm_->value(), pct};
+    job.spreads.rmPct = {rm_->value(), pct};
+    job.spreads.cpPct = {cp_->value(), pct};
+    job.spreads.capPct = {caps_->value(), pct};
+    job.spreads.termPct = {terms_->value(), pct};
+    job.standard = standardChoice();
+    if (useRipple_->isChecked()) job.limits.rippleMaxDb = rippleLimit_->value();
+    if (useBw_->isChecked()) job.limits.bw3Pct = bwLimit_->value();
+    return job;
+}
+
+void ToleranceWindow::runClicked() {
+    if (running()) return;
+    QString problem;
+    const auto design = currentDesign(&problem);
+    if (!design) {
+        status_->setText(problem);
+        return;
+    }
+    ToleranceJob job = jobFromInputs(*design);
+    if (const auto problems = validateJob(job); !problems.empty()) {
+        QStringList lines;
+        for (const auto& p : problems) lines << QString::fromStdString(p);
+        status_->setText(lines.join('\n'));
+        return;
+    }
+    cancel_ = false;
+    progress_->setRange(0, static_cast<int>(job.trials));
+    progress_->setValue(0);
+    status_->setText(QString("Running %1 trials ...").arg(job.trials));
+    setRunning(true);
+    // The worker reports through queued calls, which run on this window's
+    // thread; it never touches a widget itself.
+    worker_ = QThread::create([this, job = std::move(job)] {
+        RunControl control;
+        control.cancel = &cancel_;
+        control.progress = [this](long long done, long long total) {
+            QMetaObject::invokeMethod(
+                this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);
+        };
+        auto result = std::make_shared<ToleranceResult>(runTolerance(job, control));
+        QMetaObject::invokeMethod(
+            this, [this, result] { showResult(result); }, Qt::QueuedConnection);
+    });
+    connect(worker_, &QThread::finished, worker_, &QObject::deleteLater);
+    worker_->start();
+}
+
+void ToleranceWindow::cancelClicked() {
+    cancel_ = true;
+    status_->setText("Cancelling ...");
+}
+
+void ToleranceWindow::closeEvent(QCloseEvent* event) {
+    // Closing only hides the window; a run still going is stopped.
+    cancel_ = true;
+    event->accept();
+}
+
+void ToleranceWindow::setRunning(bool on) {
+    run_->setEnabled(!on);
+    cancelButton_->setEnabled(on);
+}
+
+void ToleranceWindow::showProgress(long long done, long long total) {
+    progress_->setMaximum(static_cast<int>(total));
+    progress_->setValue(static_cast<int>(done));
+}
+
+void ToleranceWindow::showResult(std::shared_ptr<ToleranceResult> result) {
+    if (worker_) worker_->wait();
+    worker_ = nullptr;
+    setRunning(false);
+    result_ = std::move(result);
+    const ToleranceResult& r = *result_;
+    showProgress(r.completed, r.trials);
+    yield_->setText("Yield: " + number(100 * r.yield(), 1) + " %");
+    QString text = QString("%1 of %2 trials run on %3 %4, %5 failed.")
+                       .arg(r.completed)
+                       .arg(r.trials)
+                       .arg(r.threads)
+                       .arg(r.threads == 1 ? "thread" : "threads")
+                       .arg(r.failed);
+    if (r.cancelled) text = "Cancelled. " + text;
+    status_->setText(text);
+    fillFiguresTable(r);
+    drawEnvelope(r);
+    drawHistogram(rippleView_->chart(), r.samples[kRipple], "Ripple", "dB");
+    drawHistogram(bw3View_->chart(), r.samples[kBw3], "3 dB bandwidth", "Hz");
+    emit runFinished();
+}
+
+void ToleranceWindow::fillFiguresTable(const ToleranceResult& r) {
+    figures_->setRowCount(kFigureCount);
+    for (int f = 0; f < kFigureCount; ++f) {
+        const auto i = static_cast<std::size_t>(f);
+        const FigureStats& s = r.stats[i];
+        const int d = kFigureDecimals[f];
+        setCell(figures_, f, 0, kFigureCaptions[f]);
+        setCell(figures_, f, 1, r.nominal.value[i] ? number(*r.nominal.value[i], d) : "-");
+        const double cells[] = {s.mean, s.std, s.p5, s.p50, s.p95};
+        for (int c = 0; c < 5; ++c)
+            setCell(figures_, f, 2 + c, s.count > 0 ? number(cells[c], d) : "-");
+        setCell(figures_, f, 7, QString::number(s.count));
+    }
+}
+
+void ToleranceWindow::drawEnvelope(const ToleranceResult& r) {
+    QChart* chart = envelopeView_->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
+    chart->setTitle("S21 over the span: best, median and worst of the trials");
+    const Envelope& e = r.envelope;
+    if (e.f.empty()) return;
+
+    // S21 in dB (0 at the top), frequency as offset from the span's centre.
+    const double centre = (e.f.front() + e.f.back()) / 2;
+    auto* best = new QLineSeries;
+    auto* median = new QLineSeries;
+    auto* worst = new QLineSeries;
+    best->setName("best");
+    median->setName("median");
+    worst->setName("worst");
+    double deepest = 0;
+    for (std::size_t k = 0; k < e.f.size(); ++k) {
+        const double x = (e.f[k] - centre) / 1000;
+        best->append(x, -e.minDb[k]);
+        median->append(x, -e.medianDb[k]);
+        worst->append(x, -e.maxDb[k]);
+        deepest = std::max(deepest, e.maxDb[k]);
+    }
+    auto* band = new QAreaSeries(best, worst);
+    band->setName("spread");
+    band->setColor(QColor(120, 160, 230, 90));
+    band->setBorderColor(QColor(120, 160, 230, 90));
+    QPen pen(QColor(20, 60, 170));
+    pen.setWidthF(1.5);
+    median->setPen(pen);
+    chart->addSeries(band);
+    chart->addSeries(median);
+    auto* x = new QValueAxis;
+    x->setTitleText("Offset from the span's centre [kHz]");
+    x->setRange((e.f.front() - centre) / 1000, (e.f.back() - centre) / 1000);
+    x->setTickCount(11);
+    auto* y = new QValueAxis;
+    y->setTitleText("S21 [dB]");
+    y->setRange(-std::min(120.0, std::ceil(deepest / 10) * 10), 0);
+    y->setTickCount(7);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* s : chart->series()) {
+        s->attachAxis(x);
+        s->attachAxis(y);
+    }
+}
+
+void ToleranceWindow::drawHistogram(QChart* chart, const std::vector<double>& values,
+                                    const QString& title, const QString& unit) {
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
+    chart->setTitle(title + " of the trials");
+    chart->legend()->hide();
+    const Histogram h = histogram(values, 40);
+    if (h.counts.empty()) return;
+    // Steps: each bin as a flat top between its edges.
+    auto* top = new QLineSeries;
+    long long most = 0;
+    top->append(h.lowest, 0);
+    for (std::size_t b = 0; b < h.counts.size(); ++b) {
+        const double left = h.lowest + static_cast<double>(b) * h.width;
+        const auto c = static_cast<double>(h.counts[b]);
+        top->append(left, c);
+        top->append(left + h.width, c);
+        most = std::max(most, h.counts[b]);
+    }
+    top->append(h.lowest + static_cast<double>(h.counts.size()) * h.width, 0);
+    auto* area = new QAreaSeries(top);
+    area->setColor(QColor(90, 150, 90, 160));
+    area->setBorderColor(QColor(40, 100, 40));
+    chart->addSeries(area);
+    auto* x = new QValueAxis;
+    x->setTitleText(title + " [" + unit + "]");
+    x->setRange(h.lowest, h.lowest + static_cast<double>(h.counts.size()) * h.width);
+    auto* y = new QValueAxis;
+    y->setTitleText("Trials");
+    y->setRange(0, static_cast<double>(most) * 1.05);
+    y->setLabelFormat("%d");
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    area->attachAxis(x);
+    area->attachAxis(y);
+}
+
+void ToleranceWindow::showStandardValues() {
+    QString problem;
+    const auto design = currentDesign(&problem);
+    standardCaps_->setRowCount(0);
+    standardFigures_->setRowCount(0);
+    if (!design) return;
+    const StandardChoice choice{*seriesFromName(standardSeries_->currentText().toStdString()),
+                                standardPairs_->isChecked()};
+    const StandardLadder snapped = standardLadder(design->ladder, choice);
+    const auto pf = [&](double f) { return number(f * 1e12, 2) + " pF"; };
+    const auto add = [&](const QString& name, const SnappedCapacitor& c) {
+        const int row = standardCaps_->rowCount();
+        standardCaps_->insertRow(row);
+        setCell(standardCaps_, row, 0, name);
+        setCell(standardCaps_, row, 1, pf(c.designedF));
+        setCell(standardCaps_, row, 2,
+                c.smallerF > 0 ? number(c.largerF * 1e12, 2) + " + " + pf(c.smallerF)
+                               : pf(c.largerF));
+    };
+    for (std::size_t i = 0; i < snapped.coupling.size(); ++i)
+        add(QString("Ck%1%2").arg(i + 1).arg(i + 2), snapped.coupling[i]);
+    for (std::size_t i = 0; i < snapped.tuning.size(); ++i)
+        if (snapped.tuning[i].designedF > 0) add(QString("Cs%1").arg(i + 1), snapped.tuning[i]);
+
+    const auto ideal = ladderFigures(*design, design->ladder, 0);
+    if (!ideal) return;
+    const auto standard = ladderFigures(*design, snapped.ladder, ideal->centreHz);
+    standardFigures_->setRowCount(kFigureCount);
+    for (int f = 0; f < kFigureCount; ++f) {
+        const auto i = static_cast<std::size_t>(f);
+        const int d = kFigureDecimals[f];
+        setCell(standardFigures_, f, 0, kFigureCaptions[f]);
+        const auto& iv = f == kCentreShift ? std::optional<double>(0.0) : ideal->value[i];
+        setCell(standardFigures_, f, 1, iv ? number(*iv, d) : "-");
+        setCell(standardFigures_, f, 2,
+                standard && standard->value[i] ? number(*standard->value[i], d) : "-");
+    }
+}
+
+} // namespace korvan::gui
