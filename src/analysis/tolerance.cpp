@@ -249,6 +249,8 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
     result.trials = n;
     result.seed = job.seed;
     result.nominal = *ladderFigures(design, design.ladder, 0);
+    result.nominalLossDb.resize(points);
+    LossSweep(design.frequencies, design.allowanceDb).run(design.ladder, result.nominalLossDb);
     const double centre = result.nominal.centreHz;
     result.nominal.value[kCentreShift] = 0.0;
     const double nominalBw3 = *result.nominal.value[kBw3];

@@ -114,6 +114,7 @@ struct ToleranceResult {
     std::uint64_t seed = 0;
     int threads = 0;
     ResponseFigures nominal;
+    std::vector<double> nominalLossDb;       // the nominal design at the envelope's frequencies
     std::optional<ResponseFigures> standard; // the snapped design, when chosen
     std::array<FigureStats, kFigureCount> stats{};
     // The reached values of each figure over the good trials, in trial order.

@@ -74,7 +74,9 @@ QTableWidget* table(QWidget* parent, const char* name, const QStringList& header
     t->setHorizontalHeaderLabels(headers);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->verticalHeader()->setVisible(false);
+    t->verticalHeader()->setDefaultSectionSize(22);
     t->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    t->horizontalHeader()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     return t;
 }
 
@@ -120,21 +122,27 @@ ToleranceWindow::ToleranceWindow(const MainForm& form, QWidget* parent)
     choice->addWidget(standardPairs_);
     choice->addStretch();
     sl->addLayout(choice);
-    standardCaps_ = table(standard, "StandardCapacitors", {"Capacitor", "Designed", "Standard"});
+    standardCaps_ =
+        table(standard, "StandardCapacitors", {"Capacitor", "Designed", "Standard", "Change"});
     standardFigures_ = table(standard, "StandardFigures", {"Figure", "Ideal", "Standard"});
-    sl->addWidget(standardCaps_, 3);
-    sl->addWidget(standardFigures_, 2);
+    auto* tables = new QHBoxLayout;
+    tables->addWidget(standardCaps_, 4);
+    tables->addWidget(standardFigures_, 3);
+    sl->addLayout(tables);
     tabs_->addTab(standard, "Standard values");
     connect(standardSeries_, &QComboBox::currentIndexChanged, this,
             &ToleranceWindow::showStandardValues);
     connect(standardPairs_, &QCheckBox::toggled, this, &ToleranceWindow::showStandardValues);
 
     auto* right = new QVBoxLayout;
-    right->addWidget(tabs_, 3);
-    figures_ = table(this, "FiguresTable",
-                     {"Figure", "Nominal", "Mean", "Std", "p5", "p50", "p95", "Reached"});
-    figures_->setMinimumHeight(200);
-    right->addWidget(figures_, 2);
+    right->addWidget(tabs_, 1);
+    figures_ =
+        table(this, "FiguresTable",
+              {"Figure", "Nominal", "Standard", "Mean", "Std", "p5", "p50", "p95", "Reached"});
+    // Exactly the seven rows, so the charts get the rest of the height.
+    figures_->setFixedHeight(figures_->horizontalHeader()->sizeHint().height() +
+                             kFigureCount * 22 + 2 * figures_->frameWidth());
+    right->addWidget(figures_);
     layout->addLayout(right, 1);
     resize(1180, 760);
 }
@@ -241,6 +249,12 @@ QWidget* ToleranceWindow::buildInputs() {
     v->addStretch();
     panel->setFixedWidth(300);
 
+    // The series the trials start from is also the one the standard-value
+    // view shows.
+    connect(series_, &QComboBox::currentIndexChanged, this, [this](int index) {
+        if (index > 0) standardSeries_->setCurrentIndex(index - 1);
+    });
+    connect(pairs_, &QCheckBox::toggled, this, [this](bool on) { standardPairs_->setChecked(on); });
     connect(run_, &QPushButton::clicked, this, &ToleranceWindow::runClicked);
     connect(cancelButton_, &QPushButton::clicked, this, &ToleranceWindow::cancelClicked);
     return panel;
@@ -316,6 +330,7 @@ void ToleranceWindow::runClicked() {
         return;
     }
     cancel_ = false;
+    runLimits_ = job.limits;
     progress_->setRange(0, static_cast<int>(job.trials));
     progress_->setValue(0);
     status_->setText(QString("Running %1 trials ...").arg(job.trials));
@@ -376,8 +391,13 @@ void ToleranceWindow::showResult(std::shared_ptr<ToleranceResult> result) {
     status_->setText(text);
     fillFiguresTable(r);
     drawEnvelope(r);
-    drawHistogram(rippleView_->chart(), r.samples[kRipple], "Ripple", "dB");
-    drawHistogram(bw3View_->chart(), r.samples[kBw3], "3 dB bandwidth", "Hz");
+    std::vector<double> rippleMarks, bwMarks;
+    if (runLimits_.rippleMaxDb) rippleMarks.push_back(*runLimits_.rippleMaxDb);
+    if (runLimits_.bw3Pct)
+        for (double sign : {-1.0, 1.0})
+            bwMarks.push_back(*r.nominal.value[kBw3] * (1 + sign * *runLimits_.bw3Pct / 100));
+    drawHistogram(rippleView_->chart(), r.samples[kRipple], "Ripple", "dB", rippleMarks);
+    drawHistogram(bw3View_->chart(), r.samples[kBw3], "3 dB bandwidth", "Hz", bwMarks);
     emit runFinished();
 }
 
@@ -389,10 +409,12 @@ void ToleranceWindow::fillFiguresTable(const ToleranceResult& r) {
         const int d = kFigureDecimals[f];
         setCell(figures_, f, 0, kFigureCaptions[f]);
         setCell(figures_, f, 1, r.nominal.value[i] ? number(*r.nominal.value[i], d) : "-");
+        setCell(figures_, f, 2,
+                r.standard && r.standard->value[i] ? number(*r.standard->value[i], d) : "-");
         const double cells[] = {s.mean, s.std, s.p5, s.p50, s.p95};
         for (int c = 0; c < 5; ++c)
-            setCell(figures_, f, 2 + c, s.count > 0 ? number(cells[c], d) : "-");
-        setCell(figures_, f, 7, QString::number(s.count));
+            setCell(figures_, f, 3 + c, s.count > 0 ? number(cells[c], d) : "-");
+        setCell(figures_, f, 8, QString::number(s.count));
     }
 }
 
@@ -420,8 +442,16 @@ void ToleranceWindow::drawEnvelope(const ToleranceResult& r) {
         worst->append(x, -e.maxDb[k]);
         deepest = std::max(deepest, e.maxDb[k]);
     }
+    auto* nominal = new QLineSeries;
+    nominal->setName("nominal");
+    for (std::size_t k = 0; k < r.nominalLossDb.size(); ++k)
+        nominal->append((e.f[k] - centre) / 1000, -r.nominalLossDb[k]);
+    QPen dashed(QColor(200, 40, 40));
+    dashed.setStyle(Qt::DashLine);
+    dashed.setWidthF(1.2);
+    nominal->setPen(dashed);
     auto* band = new QAreaSeries(best, worst);
-    band->setName("spread");
+    band->setName("best to worst");
     band->setColor(QColor(120, 160, 230, 90));
     band->setBorderColor(QColor(120, 160, 230, 90));
     QPen pen(QColor(20, 60, 170));
@@ -429,6 +459,7 @@ void ToleranceWindow::drawEnvelope(const ToleranceResult& r) {
     median->setPen(pen);
     chart->addSeries(band);
     chart->addSeries(median);
+    chart->addSeries(nominal);
     auto* x = new QValueAxis;
     x->setTitleText("Offset from the span's centre [kHz]");
     x->setRange((e.f.front() - centre) / 1000, (e.f.back() - centre) / 1000);
@@ -446,7 +477,8 @@ void ToleranceWindow::drawEnvelope(const ToleranceResult& r) {
 }
 
 void ToleranceWindow::drawHistogram(QChart* chart, const std::vector<double>& values,
-                                    const QString& title, const QString& unit) {
+                                    const QString& title, const QString& unit,
+                                    const std::vector<double>& marks) {
     chart->removeAllSeries();
     for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
     chart->setTitle(title + " of the trials");
@@ -469,17 +501,34 @@ void ToleranceWindow::drawHistogram(QChart* chart, const std::vector<double>& va
     area->setColor(QColor(90, 150, 90, 160));
     area->setBorderColor(QColor(40, 100, 40));
     chart->addSeries(area);
+    double left = h.lowest, right = h.lowest + static_cast<double>(h.counts.size()) * h.width;
+    const double height = static_cast<double>(most) * 1.08;
+    for (double m : marks) {
+        auto* line = new QLineSeries;
+        line->append(m, 0);
+        line->append(m, height);
+        QPen pen(QColor(200, 40, 40));
+        pen.setWidthF(1.5);
+        line->setPen(pen);
+        chart->addSeries(line);
+        left = std::min(left, m);
+        right = std::max(right, m);
+    }
     auto* x = new QValueAxis;
-    x->setTitleText(title + " [" + unit + "]");
-    x->setRange(h.lowest, h.lowest + static_cast<double>(h.counts.size()) * h.width);
+    x->setTitleText(title + " [" + unit + "]" + (marks.empty() ? "" : "; red: yield limits"));
+    x->setRange(left - (right - left) * 0.02, right + (right - left) * 0.02);
+    x->applyNiceNumbers();
     auto* y = new QValueAxis;
     y->setTitleText("Trials");
-    y->setRange(0, static_cast<double>(most) * 1.05);
+    y->setRange(0, height);
+    y->applyNiceNumbers();
     y->setLabelFormat("%d");
     chart->addAxis(x, Qt::AlignBottom);
     chart->addAxis(y, Qt::AlignLeft);
-    area->attachAxis(x);
-    area->attachAxis(y);
+    for (QAbstractSeries* s : chart->series()) {
+        s->attachAxis(x);
+        s->attachAxis(y);
+    }
 }
 
 void ToleranceWindow::showStandardValues() {
@@ -500,6 +549,8 @@ void ToleranceWindow::showStandardValues() {
         setCell(standardCaps_, row, 2,
                 c.smallerF > 0 ? number(c.largerF * 1e12, 2) + " + " + pf(c.smallerF)
                                : pf(c.largerF));
+        setCell(standardCaps_, row, 3,
+                number(100 * (c.snappedF() - c.designedF) / c.designedF, 2) + " %");
     };
     for (std::size_t i = 0; i < snapped.coupling.size(); ++i)
         add(QString("Ck%1%2").arg(i + 1).arg(i + 2), snapped.coupling[i]);

@@ -63,8 +63,9 @@ class ToleranceWindow : public QWidget {
     void showStandardValues();
     void fillFiguresTable(const analysis::ToleranceResult& result);
     void drawEnvelope(const analysis::ToleranceResult& result);
+    // `marks`: the yield limits, drawn as vertical lines.
     void drawHistogram(QChart* chart, const std::vector<double>& values, const QString& title,
-                       const QString& unit);
+                       const QString& unit, const std::vector<double>& marks);
     void setRunning(bool on);
     QString number(double value, int decimals) const;
 
@@ -72,6 +73,7 @@ class ToleranceWindow : public QWidget {
     std::atomic<bool> cancel_{false};
     QThread* worker_ = nullptr;
     std::shared_ptr<analysis::ToleranceResult> result_;
+    analysis::ToleranceLimits runLimits_; // of the run now going or last finished
 
     QSpinBox* trials_ = nullptr;
     QSpinBox* seed_ = nullptr;
