@@ -87,6 +87,23 @@ void setCell(QTableWidget* t, int row, int column, const QString& text) {
     t->setItem(row, column, item);
 }
 
+void addEnvelopeAxes(QChart* chart, double fromKHz, double toKHz, double deepestDb) {
+    auto* x = new QValueAxis;
+    x->setTitleText("Offset from the span's centre [kHz]");
+    x->setRange(fromKHz, toKHz);
+    x->setTickCount(11);
+    auto* y = new QValueAxis;
+    y->setTitleText("S21 [dB]");
+    y->setRange(-std::clamp(std::ceil(deepestDb / 10) * 10, 10.0, 120.0), 0);
+    y->setTickCount(7);
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* s : chart->series()) {
+        s->attachAxis(x);
+        s->attachAxis(y);
+    }
+}
+
 } // namespace
 
 ToleranceWindow::ToleranceWindow(const MainForm& form, QWidget* parent)
@@ -140,8 +157,8 @@ ToleranceWindow::ToleranceWindow(const MainForm& form, QWidget* parent)
         table(this, "FiguresTable",
               {"Figure", "Nominal", "Standard", "Mean", "Std", "p5", "p50", "p95", "Reached"});
     // Exactly the seven rows, so the charts get the rest of the height.
-    figures_->setFixedHeight(figures_->horizontalHeader()->sizeHint().height() +
-                             kFigureCount * 22 + 2 * figures_->frameWidth());
+    figures_->setFixedHeight(figures_->horizontalHeader()->sizeHint().height() + kFigureCount * 22 +
+                             2 * figures_->frameWidth());
     right->addWidget(figures_);
     layout->addLayout(right, 1);
     resize(1180, 760);
@@ -266,6 +283,7 @@ QString ToleranceWindow::number(double value, int decimals) const {
 
 void ToleranceWindow::open() {
     showStandardValues();
+    if (!result_) drawNominal();
     show();
     raise();
     activateWindow();
@@ -273,6 +291,7 @@ void ToleranceWindow::open() {
 
 void ToleranceWindow::designChanged() {
     showStandardValues();
+    if (!result_) drawNominal();
     if (result_ && !running())
         status_->setText("The design has changed since this run: run again for its spreads.");
 }
@@ -460,20 +479,37 @@ void ToleranceWindow::drawEnvelope(const ToleranceResult& r) {
     chart->addSeries(band);
     chart->addSeries(median);
     chart->addSeries(nominal);
-    auto* x = new QValueAxis;
-    x->setTitleText("Offset from the span's centre [kHz]");
-    x->setRange((e.f.front() - centre) / 1000, (e.f.back() - centre) / 1000);
-    x->setTickCount(11);
-    auto* y = new QValueAxis;
-    y->setTitleText("S21 [dB]");
-    y->setRange(-std::min(120.0, std::ceil(deepest / 10) * 10), 0);
-    y->setTickCount(7);
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    for (QAbstractSeries* s : chart->series()) {
-        s->attachAxis(x);
-        s->attachAxis(y);
+    addEnvelopeAxes(chart, (e.f.front() - centre) / 1000, (e.f.back() - centre) / 1000, deepest);
+}
+
+void ToleranceWindow::drawNominal() {
+    QChart* chart = envelopeView_->chart();
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
+    QString problem;
+    const auto design = currentDesign(&problem);
+    if (!design) {
+        chart->setTitle(problem);
+        return;
     }
+    chart->setTitle("S21 of the nominal design: press Run for the spread of the trials");
+    std::vector<double> loss(design->frequencies.size());
+    LossSweep(design->frequencies, design->allowanceDb).run(design->ladder, loss);
+    const auto& f = design->frequencies;
+    const double centre = (f.front() + f.back()) / 2;
+    auto* nominal = new QLineSeries;
+    nominal->setName("nominal");
+    double deepest = 0;
+    for (std::size_t k = 0; k < f.size(); ++k) {
+        if (!std::isfinite(loss[k])) continue;
+        nominal->append((f[k] - centre) / 1000, -loss[k]);
+        deepest = std::max(deepest, loss[k]);
+    }
+    QPen pen(QColor(200, 40, 40));
+    pen.setWidthF(1.2);
+    nominal->setPen(pen);
+    chart->addSeries(nominal);
+    addEnvelopeAxes(chart, (f.front() - centre) / 1000, (f.back() - centre) / 1000, deepest);
 }
 
 void ToleranceWindow::drawHistogram(QChart* chart, const std::vector<double>& values,

@@ -63,6 +63,7 @@ class ToleranceWindow : public QWidget {
     void showStandardValues();
     void fillFiguresTable(const analysis::ToleranceResult& result);
     void drawEnvelope(const analysis::ToleranceResult& result);
+    void drawNominal(); // before the first run
     // `marks`: the yield limits, drawn as vertical lines.
     void drawHistogram(QChart* chart, const std::vector<double>& values, const QString& title,
                        const QString& unit, const std::vector<double>& marks);
