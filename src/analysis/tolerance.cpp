@@ -385,25 +385,34 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
                 e.maxDb[k] = std::max(e.maxDb[k], highest[static_cast<std::size_t>(w)][k]);
             }
         // Sixteen frequencies at a time, so that the trials' rows are read
-        // a cache line at a time rather than one float per line.
+        // a cache line at a time rather than one float per line; the blocks
+        // are shared out among the threads (each median is its own column's
+        // alone, so the split does not change it).
         constexpr std::size_t kColumns = 16;
-        std::vector<std::vector<float>> columns(kColumns);
         e.medianDb.resize(points);
-        for (std::size_t k0 = 0; k0 < points; k0 += kColumns) {
-            const std::size_t width = std::min(kColumns, points - k0);
-            for (auto& c : columns) c.clear();
-            for (std::size_t t : good)
-                for (std::size_t j = 0; j < width; ++j)
-                    columns[j].push_back(kept[t * points + k0 + j]);
-            for (std::size_t j = 0; j < width; ++j) {
-                auto& c = columns[j];
-                const auto mid = c.begin() + static_cast<std::ptrdiff_t>(c.size() / 2);
-                std::nth_element(c.begin(), mid, c.end());
-                double m = *mid;
-                if (c.size() % 2 == 0) m = (m + *std::max_element(c.begin(), mid)) / 2;
-                e.medianDb[k0 + j] = m;
+        std::atomic<std::size_t> nextBlock{0};
+        const auto medians = [&] {
+            std::vector<std::vector<float>> columns(kColumns);
+            for (std::size_t k0; (k0 = nextBlock.fetch_add(kColumns)) < points;) {
+                const std::size_t width = std::min(kColumns, points - k0);
+                for (auto& c : columns) c.clear();
+                for (std::size_t t : good)
+                    for (std::size_t j = 0; j < width; ++j)
+                        columns[j].push_back(kept[t * points + k0 + j]);
+                for (std::size_t j = 0; j < width; ++j) {
+                    auto& c = columns[j];
+                    const auto mid = c.begin() + static_cast<std::ptrdiff_t>(c.size() / 2);
+                    std::nth_element(c.begin(), mid, c.end());
+                    double m = *mid;
+                    if (c.size() % 2 == 0) m = (m + *std::max_element(c.begin(), mid)) / 2;
+                    e.medianDb[k0 + j] = m;
+                }
             }
-        }
+        };
+        std::vector<std::thread> helpers;
+        for (int w = 1; w < threads; ++w) helpers.emplace_back(medians);
+        medians();
+        for (auto& t : helpers) t.join();
     }
     return result;
 }

@@ -20,55 +20,30 @@ namespace {
 using Lanes = double __attribute__((vector_size(4 * sizeof(double))));
 constexpr std::size_t kLanes = 4;
 
-} // namespace
-
-LossSweep::LossSweep(std::vector<double> frequencies, double allowanceDb)
-    : f_(std::move(frequencies)), allowanceDb_(allowanceDb) {
-    const std::size_t n = f_.size();
-    const std::size_t padded = (n + kLanes - 1) / kLanes * kLanes;
-    omega_.assign(padded, 0.0);
-    invOmega_.assign(padded, 0.0);
-    power_.assign(padded, 0.0);
-    for (std::size_t k = 0; k < padded; ++k) {
-        // The padding repeats the last frequency; its results are not used.
-        omega_[k] = 2 * std::numbers::pi * (n > 0 ? f_[std::min(k, n - 1)] : 1.0);
-        invOmega_[k] = 1 / omega_[k];
-    }
-}
-
 // The chain matrix [a b; c d] from the source towards the load, for four
-// frequencies at a time, each series arm and shunt capacitor in turn.
-bool LossSweep::run(const LadderModel& model, std::span<double> lossDb) {
-    arms_.clear();
-    crystals_.clear();
-    const std::size_t armCount = model.arms.size();
-    for (std::size_t i = 0; i < armCount; ++i) {
-        const SeriesArm& arm = model.arms[i];
-        ArmTerms t;
-        t.first = crystals_.size();
-        t.count = arm.crystals.size();
-        t.invCs = arm.csF != 0 ? 1 / arm.csF : 0;
-        t.ck = i + 1 < armCount && i < model.couplingF.size() ? model.couplingF[i] : 0;
-        for (const Crystal& x : arm.crystals)
-            crystals_.push_back({x.rmOhm, x.lmH, 1 / x.cmF, x.cpF});
-        arms_.push_back(t);
-    }
-    const double z1 = model.sourceOhm, z2 = model.loadOhm, z12 = z1 * z2, four = 4 * z12;
-
-    for (std::size_t k0 = 0; k0 < omega_.size(); k0 += kLanes) {
+// frequencies at a time, each series arm and shunt capacitor in turn; the
+// power ratio 1/|S21|^2 per frequency. Built also for AVX2, chosen at run
+// time: the same correctly rounded operations (nothing is contracted), so
+// the results are the same bits either way.
+__attribute__((target_clones("avx2", "default"))) void
+chainPower(const std::vector<detail::ArmTerms>& arms,
+           const std::vector<detail::CrystalTerms>& crystals, const double* omega,
+           const double* invOmega, std::size_t n, double z1, double z2, double* power) {
+    const double z12 = z1 * z2, four = 4 * z12;
+    for (std::size_t k0 = 0; k0 < n; k0 += kLanes) {
         // Copied in, not returned from a helper: a vector return value would
         // depend on the target's calling convention.
         Lanes w, iw;
-        std::memcpy(&w, &omega_[k0], sizeof w);
-        std::memcpy(&iw, &invOmega_[k0], sizeof iw);
+        std::memcpy(&w, &omega[k0], sizeof w);
+        std::memcpy(&iw, &invOmega[k0], sizeof iw);
         const Lanes zero{}, one = zero + 1;
         Lanes ar = one, ai = zero, br = zero, bi = zero, cr = zero, ci = zero, dr = one, di = zero;
-        for (const ArmTerms& arm : arms_) {
+        for (const detail::ArmTerms& arm : arms) {
             Lanes zr, zi;
             if (arm.count == 1) {
                 // One crystal: Z = (R + jX) / (1 - B X + j B R), B = omega Cp,
                 // the motional arm and the holder in parallel with one division.
-                const CrystalTerms& x = crystals_[arm.first];
+                const detail::CrystalTerms& x = crystals[arm.first];
                 const Lanes xm = w * x.l - iw * x.invC;
                 const Lanes b = w * x.cp;
                 const Lanes u = one - b * xm, v = b * x.r;
@@ -78,7 +53,7 @@ bool LossSweep::run(const LadderModel& model, std::span<double> lossDb) {
             } else {
                 Lanes yr = zero, yi = zero;
                 for (std::size_t j = arm.first; j < arm.first + arm.count; ++j) {
-                    const CrystalTerms& x = crystals_[j];
+                    const detail::CrystalTerms& x = crystals[j];
                     const Lanes xm = w * x.l - iw * x.invC;
                     const Lanes inv = one / (x.r * x.r + xm * xm);
                     yr += x.r * inv;
@@ -107,8 +82,43 @@ bool LossSweep::run(const LadderModel& model, std::span<double> lossDb) {
         const Lanes re = ar * z2 + br + cr * z12 + dr * z1;
         const Lanes im = ai * z2 + bi + ci * z12 + di * z1;
         const Lanes p = (re * re + im * im) / four;
-        std::memcpy(&power_[k0], &p, sizeof p);
+        std::memcpy(&power[k0], &p, sizeof p);
     }
+}
+
+} // namespace
+
+LossSweep::LossSweep(std::vector<double> frequencies, double allowanceDb)
+    : f_(std::move(frequencies)), allowanceDb_(allowanceDb) {
+    const std::size_t n = f_.size();
+    const std::size_t padded = (n + kLanes - 1) / kLanes * kLanes;
+    omega_.assign(padded, 0.0);
+    invOmega_.assign(padded, 0.0);
+    power_.assign(padded, 0.0);
+    for (std::size_t k = 0; k < padded; ++k) {
+        // The padding repeats the last frequency; its results are not used.
+        omega_[k] = 2 * std::numbers::pi * (n > 0 ? f_[std::min(k, n - 1)] : 1.0);
+        invOmega_[k] = 1 / omega_[k];
+    }
+}
+
+bool LossSweep::run(const LadderModel& model, std::span<double> lossDb) {
+    arms_.clear();
+    crystals_.clear();
+    const std::size_t armCount = model.arms.size();
+    for (std::size_t i = 0; i < armCount; ++i) {
+        const SeriesArm& arm = model.arms[i];
+        detail::ArmTerms t;
+        t.first = crystals_.size();
+        t.count = arm.crystals.size();
+        t.invCs = arm.csF != 0 ? 1 / arm.csF : 0;
+        t.ck = i + 1 < armCount && i < model.couplingF.size() ? model.couplingF[i] : 0;
+        for (const Crystal& x : arm.crystals)
+            crystals_.push_back({x.rmOhm, x.lmH, 1 / x.cmF, x.cpF});
+        arms_.push_back(t);
+    }
+    chainPower(arms_, crystals_, omega_.data(), invOmega_.data(), omega_.size(), model.sourceOhm,
+               model.loadOhm, power_.data());
 
     bool finite = true;
     for (std::size_t k = 0; k < f_.size(); ++k) {

@@ -26,6 +26,16 @@ struct ResponseFigures {
     double centreHz = 0; // midpoint of the two 3 dB crossings
 };
 
+namespace detail {
+struct ArmTerms {
+    std::size_t first = 0, count = 0; // its crystals in the crystal list
+    double invCs = 0, ck = 0;         // ck 0 after the last arm
+};
+struct CrystalTerms {
+    double r, l, invC, cp;
+};
+} // namespace detail
+
 // Scratch space of one thread, reused from ladder to ladder.
 class LossSweep {
   public:
@@ -41,16 +51,9 @@ class LossSweep {
     bool run(const LadderModel& model, std::span<double> lossDb);
 
   private:
-    struct ArmTerms {
-        std::size_t first = 0, count = 0; // its crystals in crystals_
-        double invCs = 0, ck = 0;         // ck 0 after the last arm
-    };
-    struct CrystalTerms {
-        double r, l, invC, cp;
-    };
     std::vector<double> f_, omega_, invOmega_, power_; // padded to whole blocks
-    std::vector<ArmTerms> arms_;
-    std::vector<CrystalTerms> crystals_;
+    std::vector<detail::ArmTerms> arms_;
+    std::vector<detail::CrystalTerms> crystals_;
     double allowanceDb_;
 };
 
