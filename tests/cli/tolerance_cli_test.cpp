@@ -95,6 +95,7 @@ TEST(tolerance_cli_test, refused_inputs) {
         {{"tolerance", "--pairs"}, 2, "--pairs needs --series"},
         {{"tolerance", "--series", "E7"}, 2, "E7"},
         {{"tolerance", "--bw", "x"}, 2, "cannot stand in its field"},
+        {{"tolerance", "--fs", "0"}, 1, "the design did not complete"},
     };
     for (const auto& c : cases) {
         const CliRun run = runCli(dir.path(), c.args);
