@@ -22,13 +22,11 @@ constexpr std::size_t kLanes = 4;
 
 // The chain matrix [a b; c d] from the source towards the load, for four
 // frequencies at a time, each series arm and shunt capacitor in turn; the
-// power ratio 1/|S21|^2 per frequency. Built also for AVX2, chosen at run
-// time: the same correctly rounded operations (nothing is contracted), so
-// the results are the same bits either way.
-__attribute__((target_clones("avx2", "default"))) void
-chainPower(const std::vector<detail::ArmTerms>& arms,
-           const std::vector<detail::CrystalTerms>& crystals, const double* omega,
-           const double* invOmega, std::size_t n, double z1, double z2, double* power) {
+// power ratio 1/|S21|^2 per frequency.
+__attribute__((always_inline)) inline void
+chainPowerBody(const std::vector<detail::ArmTerms>& arms,
+               const std::vector<detail::CrystalTerms>& crystals, const double* omega,
+               const double* invOmega, std::size_t n, double z1, double z2, double* power) {
     const double z12 = z1 * z2, four = 4 * z12;
     for (std::size_t k0 = 0; k0 < n; k0 += kLanes) {
         // Copied in, not returned from a helper: a vector return value would
@@ -84,6 +82,31 @@ chainPower(const std::vector<detail::ArmTerms>& arms,
         const Lanes p = (re * re + im * im) / four;
         std::memcpy(&power[k0], &p, sizeof p);
     }
+}
+
+// The same body built for AVX2 and for the baseline, chosen once at run
+// time (not by an ifunc, which sanitizer runtimes cannot take). Both do the
+// same correctly rounded operations, nothing contracted, so they give the
+// same bits.
+__attribute__((target("avx2"))) void
+chainPowerAvx2(const std::vector<detail::ArmTerms>& arms,
+               const std::vector<detail::CrystalTerms>& crystals, const double* omega,
+               const double* invOmega, std::size_t n, double z1, double z2, double* power) {
+    chainPowerBody(arms, crystals, omega, invOmega, n, z1, z2, power);
+}
+
+void chainPowerBaseline(const std::vector<detail::ArmTerms>& arms,
+                        const std::vector<detail::CrystalTerms>& crystals, const double* omega,
+                        const double* invOmega, std::size_t n, double z1, double z2,
+                        double* power) {
+    chainPowerBody(arms, crystals, omega, invOmega, n, z1, z2, power);
+}
+
+void chainPower(const std::vector<detail::ArmTerms>& arms,
+                const std::vector<detail::CrystalTerms>& crystals, const double* omega,
+                const double* invOmega, std::size_t n, double z1, double z2, double* power) {
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    (avx2 ? chainPowerAvx2 : chainPowerBaseline)(arms, crystals, omega, invOmega, n, z1, z2, power);
 }
 
 } // namespace
