@@ -272,7 +272,15 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
     std::vector<std::array<double, kFigureCount>> values(static_cast<std::size_t>(n));
     std::vector<std::uint8_t> reached(static_cast<std::size_t>(n), 0);
     const auto medianTrials = static_cast<std::size_t>(std::min(n, kMedianTrials));
-    std::vector<float> kept(medianTrials * points);
+    // The losses kept for the medians, in blocks of 16 frequencies, each
+    // block holding all trials one after the other: a trial writes whole
+    // cache lines, and a block's medians read one contiguous stretch.
+    constexpr std::size_t kColumns = 16;
+    const std::size_t blocks = (points + kColumns - 1) / kColumns;
+    std::vector<float> kept(blocks * medianTrials * kColumns);
+    const auto keptAt = [&](std::size_t trial, std::size_t k) {
+        return ((k / kColumns) * medianTrials + trial) * kColumns + k % kColumns;
+    };
     std::vector<std::vector<double>> lowest(static_cast<std::size_t>(threads)),
         highest(static_cast<std::size_t>(threads));
 
@@ -318,7 +326,7 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
                     }
                     if (index < medianTrials)
                         for (std::size_t k = 0; k < points; ++k)
-                            kept[index * points + k] = static_cast<float>(loss[k]);
+                            kept[keptAt(index, k)] = static_cast<float>(loss[k]);
                 } else {
                     status[index] = kFailed;
                 }
@@ -384,11 +392,8 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
                 e.minDb[k] = std::min(e.minDb[k], lowest[static_cast<std::size_t>(w)][k]);
                 e.maxDb[k] = std::max(e.maxDb[k], highest[static_cast<std::size_t>(w)][k]);
             }
-        // Sixteen frequencies at a time, so that the trials' rows are read
-        // a cache line at a time rather than one float per line; the blocks
-        // are shared out among the threads (each median is its own column's
-        // alone, so the split does not change it).
-        constexpr std::size_t kColumns = 16;
+        // The blocks are shared out among the threads (each median is its
+        // own column's alone, so the split does not change it).
         e.medianDb.resize(points);
         std::atomic<std::size_t> nextBlock{0};
         const auto medians = [&] {
@@ -398,7 +403,7 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
                 for (auto& c : columns) c.clear();
                 for (std::size_t t : good)
                     for (std::size_t j = 0; j < width; ++j)
-                        columns[j].push_back(kept[t * points + k0 + j]);
+                        columns[j].push_back(kept[keptAt(t, k0 + j)]);
                 for (std::size_t j = 0; j < width; ++j) {
                     auto& c = columns[j];
                     const auto mid = c.begin() + static_cast<std::ptrdiff_t>(c.size() / 2);
