@@ -215,6 +215,14 @@ QWidget* ToleranceWindow::buildInputs() {
     bwLimit_ = spin(limits, "BwLimitEdit", 100, 5, 2, " %");
     lf->addRow(useRipple_, rippleLimit_);
     lf->addRow(useBw_, bwLimit_);
+    useIl_ = new QCheckBox("Insertion loss at most", limits);
+    useIl_->setObjectName("UseIlLimit");
+    ilLimit_ = spin(limits, "IlLimitEdit", 60, 3, 2, " dB");
+    useShift_ = new QCheckBox("Centre shift within +-", limits);
+    useShift_->setObjectName("UseShiftLimit");
+    shiftLimit_ = spin(limits, "ShiftLimitEdit", 100000, 100, 1, " Hz");
+    lf->addRow(useIl_, ilLimit_);
+    lf->addRow(useShift_, shiftLimit_);
     v->addWidget(limits);
 
     auto* buttons = new QHBoxLayout;
@@ -310,6 +318,8 @@ ToleranceJob ToleranceWindow::jobFromInputs(const ToleranceDesign& design) const
     job.standard = standardChoice();
     if (useRipple_->isChecked()) job.limits.rippleMaxDb = rippleLimit_->value();
     if (useBw_->isChecked()) job.limits.bw3Pct = bwLimit_->value();
+    if (useIl_->isChecked()) job.limits.ilMaxDb = ilLimit_->value();
+    if (useShift_->isChecked()) job.limits.centreShiftHz = shiftLimit_->value();
     return job;
 }
 

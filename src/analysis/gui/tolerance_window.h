@@ -93,6 +93,10 @@ class ToleranceWindow : public QWidget {
     QDoubleSpinBox* rippleLimit_ = nullptr;
     QCheckBox* useBw_ = nullptr;
     QDoubleSpinBox* bwLimit_ = nullptr;
+    QCheckBox* useIl_ = nullptr;
+    QDoubleSpinBox* ilLimit_ = nullptr;
+    QCheckBox* useShift_ = nullptr;
+    QDoubleSpinBox* shiftLimit_ = nullptr;
     QPushButton* run_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
     QProgressBar* progress_ = nullptr;
