@@ -84,6 +84,7 @@ chainPowerBody(const std::vector<detail::ArmTerms>& arms,
     }
 }
 
+#if defined(__x86_64__) || defined(__i386__)
 // The same body built for AVX2 and for the baseline, chosen once at run
 // time (not by an ifunc, which sanitizer runtimes cannot take). Both do the
 // same correctly rounded operations, nothing contracted, so they give the
@@ -95,6 +96,8 @@ chainPowerAvx2(const std::vector<detail::ArmTerms>& arms,
     chainPowerBody(arms, crystals, omega, invOmega, n, z1, z2, power);
 }
 
+#endif
+
 void chainPowerBaseline(const std::vector<detail::ArmTerms>& arms,
                         const std::vector<detail::CrystalTerms>& crystals, const double* omega,
                         const double* invOmega, std::size_t n, double z1, double z2,
@@ -105,8 +108,11 @@ void chainPowerBaseline(const std::vector<detail::ArmTerms>& arms,
 void chainPower(const std::vector<detail::ArmTerms>& arms,
                 const std::vector<detail::CrystalTerms>& crystals, const double* omega,
                 const double* invOmega, std::size_t n, double z1, double z2, double* power) {
+#if defined(__x86_64__) || defined(__i386__)
     static const bool avx2 = __builtin_cpu_supports("avx2");
-    (avx2 ? chainPowerAvx2 : chainPowerBaseline)(arms, crystals, omega, invOmega, n, z1, z2, power);
+    if (avx2) return chainPowerAvx2(arms, crystals, omega, invOmega, n, z1, z2, power);
+#endif
+    chainPowerBaseline(arms, crystals, omega, invOmega, n, z1, z2, power);
 }
 
 } // namespace
