@@ -123,6 +123,20 @@ void writeReport(std::ostream& out, char sep, const ToleranceJob& job, const Tol
     Report rep(out, sep);
     out << "Tolerance analysis: " << r.completed << " trials, seed " << r.seed << ", " << r.threads
         << (r.threads == 1 ? " thread" : " threads") << '\n';
+    // The spreads, so that a saved report says what it was made from.
+    const ToleranceSpreads& sp = job.spreads;
+    const auto spread = [&](const char* what, const Spread& s, const char* unit) {
+        return std::string(what) + " " +
+               (s.distribution == Distribution::Uniform ? "+-" : "sigma ") +
+               rep.fixed(s.amount, 2) + unit;
+    };
+    out << "  spreads:       " << spread("fs", sp.fsHz, " Hz") << ", "
+        << spread("Lm", sp.lmPct, " %") << ", " << spread("Rm", sp.rmPct, " %") << ", "
+        << spread("Cp", sp.cpPct, " %") << ",\n                 "
+        << spread("Ck/Cs", sp.capPct, " %") << ", " << spread("terminations", sp.termPct, " %")
+        << "; capacitors "
+        << (job.standard ? "from " + standardChoiceName(*job.standard) : std::string("ideal"))
+        << '\n';
     out << "  failed trials: " << r.failed << '\n';
     out << "  yield:         " << rep.fixed(100 * r.yield(), 1) << " %";
     std::vector<std::string> limits;
