@@ -2,6 +2,7 @@
 
 #include "cli/copying_tool_command.h"
 #include "cli/crystal_tool_commands.h"
+#include "cli/tolerance_command.h"
 #include "cli/xtalfit_command.h"
 
 #include <ostream>
@@ -20,6 +21,8 @@ std::span<const Subcommand> subcommands() {
         {"cs2cp", "Series termination (Rs, Cs) as a parallel one (Rp, Cp)", runCs2CpCommand},
         {"xtalfit", "Crystal parameters fitted from VNA sweep files, matched sets",
          runXtalfit},
+        {"tolerance", "Monte Carlo spreads of a design; standard capacitor values",
+         runToleranceCommand},
     };
     return all;
 }

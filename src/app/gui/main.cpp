@@ -2,6 +2,7 @@
 // working folder, shown in the main window.
 
 #include "analysis/gui/response_window.h"
+#include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
 #include "app/program_info.h"
 #include "measurement/gui/vna_window.h"
@@ -14,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocale>
+#include <QMenu>
 
 #include <chrono>
 #include <cstdio>
@@ -77,6 +79,11 @@ int main(int argc, char* argv[]) {
     korvan::tools::gui::ToolWindows tools(&window, form.form(), form.separator(), &copyingTools);
     korvan::analysis::gui::installResponseWindow(window, form, messages);
     korvan::gui::installVnaMeasurement(form, window);
+    korvan::gui::ToleranceWindow tolerance(form, &window);
+    window.plotContextMenu()->addAction(QStringLiteral("Tolerance analysis\u2026"), &tolerance,
+                                        &korvan::gui::ToleranceWindow::open);
+    QObject::connect(&window, &korvan::gui::MainWindow::designChanged, &tolerance,
+                     &korvan::gui::ToleranceWindow::designChanged);
 
     if (!measure) {
         window.startUp();

@@ -1,0 +1,116 @@
+#pragma once
+// The tolerance window: the spreads and limits are entered, the Monte Carlo
+// run goes to a worker thread (the window stays responsive and shows its
+// progress), and the envelope, histograms, figures and yield are shown when
+// it is done. "Standard values" shows the design built from E-series
+// capacitors beside the ideal one.
+
+#include "analysis/tolerance.h"
+#include "app/main_form.h"
+
+#include <QWidget>
+
+#include <atomic>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QDoubleSpinBox;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+class QTabWidget;
+class QThread;
+class QChart;
+class QChartView;
+
+namespace korvan::gui {
+
+class ToleranceWindow : public QWidget {
+    Q_OBJECT
+
+  public:
+    explicit ToleranceWindow(const MainForm& form, QWidget* parent = nullptr);
+    ~ToleranceWindow() override;
+
+    bool running() const { return worker_ != nullptr; }
+    const analysis::ToleranceResult* lastResult() const { return result_.get(); }
+
+  public slots:
+    // Shows the window for the main form's current design.
+    void open();
+    // The main form calculated again: the standard values follow it; an
+    // earlier run's results are marked as belonging to the earlier design.
+    void designChanged();
+    void runClicked();
+    void cancelClicked();
+
+  signals:
+    void runFinished();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    QWidget* buildInputs();
+    std::optional<analysis::ToleranceDesign> currentDesign(QString* problem) const;
+    analysis::ToleranceJob jobFromInputs(const analysis::ToleranceDesign& design) const;
+    std::optional<analysis::StandardChoice> standardChoice() const;
+    void showResult(std::shared_ptr<analysis::ToleranceResult> result);
+    void showProgress(long long done, long long total);
+    void showStandardValues();
+    void fillFiguresTable(const analysis::ToleranceResult& result);
+    void drawEnvelope(const analysis::ToleranceResult& result);
+    void drawNominal(); // before the first run
+    // `marks`: the yield limits, drawn as vertical lines.
+    void drawHistogram(QChart* chart, const std::vector<double>& values, const QString& title,
+                       const QString& unit, const std::vector<double>& marks);
+    void setRunning(bool on);
+    QString number(double value, int decimals) const;
+
+    const MainForm& form_;
+    std::atomic<bool> cancel_{false};
+    QThread* worker_ = nullptr;
+    std::shared_ptr<analysis::ToleranceResult> result_;
+    analysis::ToleranceLimits runLimits_; // of the run now going or last finished
+
+    QSpinBox* trials_ = nullptr;
+    QSpinBox* seed_ = nullptr;
+    QSpinBox* threads_ = nullptr;
+    QDoubleSpinBox* fsSpread_ = nullptr;
+    QComboBox* fsDistribution_ = nullptr;
+    QDoubleSpinBox* lm_ = nullptr;
+    QDoubleSpinBox* rm_ = nullptr;
+    QDoubleSpinBox* cp_ = nullptr;
+    QDoubleSpinBox* caps_ = nullptr;
+    QDoubleSpinBox* terms_ = nullptr;
+    QComboBox* pctDistribution_ = nullptr;
+    QComboBox* series_ = nullptr;
+    QCheckBox* pairs_ = nullptr;
+    QCheckBox* useRipple_ = nullptr;
+    QDoubleSpinBox* rippleLimit_ = nullptr;
+    QCheckBox* useBw_ = nullptr;
+    QDoubleSpinBox* bwLimit_ = nullptr;
+    QCheckBox* useIl_ = nullptr;
+    QDoubleSpinBox* ilLimit_ = nullptr;
+    QCheckBox* useShift_ = nullptr;
+    QDoubleSpinBox* shiftLimit_ = nullptr;
+    QPushButton* run_ = nullptr;
+    QPushButton* cancelButton_ = nullptr;
+    QProgressBar* progress_ = nullptr;
+    QLabel* status_ = nullptr;
+    QLabel* yield_ = nullptr;
+    QTabWidget* tabs_ = nullptr;
+    QChartView* envelopeView_ = nullptr;
+    QChartView* rippleView_ = nullptr;
+    QChartView* bw3View_ = nullptr;
+    QTableWidget* figures_ = nullptr;
+    QComboBox* standardSeries_ = nullptr;
+    QCheckBox* standardPairs_ = nullptr;
+    QTableWidget* standardCaps_ = nullptr;
+    QTableWidget* standardFigures_ = nullptr;
+};
+
+} // namespace korvan::gui
