@@ -316,11 +316,12 @@ void MainForm::getInputs() {
     f.setHint("AEdit3", "Holder Capacitance");
     f.setHint("AEdit5", "  0 = Butterworth\r>0 = Chebychev");
 
-    // 7. Pole count.
-    if (s.Poles < 2)
-        s.Poles = 2;
-    else if (s.Poles < 4 && s.IsQER)
+    // 7. Pole count. QER is tested first: its tables start at 4 poles, and a
+    // count raised to 2 before the QER test would pass below them.
+    if (s.Poles < 4 && s.IsQER)
         s.Poles = 4;
+    else if (s.Poles < 2)
+        s.Poles = 2;
     if (s.Poles > kMaxPoles) s.Poles = kMaxPoles;
     f.setText("AEdit6", std::to_string(s.Poles));
     f.setText("Label78", f.text("AEdit6"));
