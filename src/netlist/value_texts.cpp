@@ -1,7 +1,7 @@
 #include "netlist/value_texts.h"
 
-#include <cmath>
 #include <charconv>
+#include <cmath>
 
 namespace korvan::netlist {
 

@@ -134,9 +134,9 @@ INSTANTIATE_TEST_SUITE_P(locales, number_text_locale_test,
                          ::testing::Values("de_DE.UTF-8", "ps_AF.UTF-8", "C"));
 
 TEST(number_text_test, every_printed_finite_value_reads_back) {
-    const long double values[] = {LDBL_MAX,        -LDBL_MAX,        LDBL_MAX * 0.97L,
-                                  LDBL_MAX * 0.5L, LDBL_MIN,         LDBL_TRUE_MIN,
-                                  -LDBL_TRUE_MIN,  1e4931L,          FLT_MAX};
+    const long double values[] = {LDBL_MAX,        -LDBL_MAX, LDBL_MAX * 0.97L,
+                                  LDBL_MAX * 0.5L, LDBL_MIN,  LDBL_TRUE_MIN,
+                                  -LDBL_TRUE_MIN,  1e4931L,   FLT_MAX};
     for (const long double v : values) {
         for (const int precision : {1, 6, 15, 18}) {
             const std::string fixed = formatFixed(v, precision, 2, ',');
