@@ -201,6 +201,15 @@ TEST(number_text_test, failed_conversion_names_the_text) {
     } catch (const korvan::ConversionError& e) {
         EXPECT_STREQ(e.what(), "'abc' is not a valid floating point value");
     }
+    // A huge text is quoted by its start only.
+    try {
+        toNumber(std::string(1'000'000, 'x'), '.');
+        FAIL() << "no error";
+    } catch (const korvan::ConversionError& e) {
+        EXPECT_EQ(std::string(e.what()), "'" + std::string(60, 'x') +
+                                             "... (1000000 characters)' is not a valid floating "
+                                             "point value");
+    }
 }
 
 TEST(number_text_test, integer_conversion) {
