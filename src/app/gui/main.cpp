@@ -4,12 +4,14 @@
 #include "app/gui/main_window.h"
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
+#include "model/gui/system_separator.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocale>
 
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -17,12 +19,6 @@
 #include <unistd.h>
 
 namespace {
-
-char systemSeparator() {
-    const QString point = QLocale::system().decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() < 128) return point.at(0).toLatin1();
-    return '.';
-}
 
 // Milliseconds since the kernel started this process (clock-tick resolution).
 double msSinceProcessStart() {
@@ -34,7 +30,9 @@ double msSinceProcessStart() {
     std::size_t pos = close + 2;
     for (int field = 3; field < 22 && pos != std::string::npos; ++field)
         pos = all.find(' ', pos) + 1;
-    const double startTicks = std::stod(all.substr(pos));
+    if (pos == std::string::npos || pos >= all.size()) return -1;
+    double startTicks = 0; // from_chars: the process locale is the user's here
+    std::from_chars(all.data() + pos, all.data() + all.size(), startTicks);
     timespec now{};
     clock_gettime(CLOCK_BOOTTIME, &now);
     const double nowMs = now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
@@ -61,7 +59,7 @@ int main(int argc, char* argv[]) {
                                             : static_cast<korvan::MessageSink&>(dialogs);
     korvan::gui::QtClipboard clipboard;
     korvan::MainForm form(messages, clipboard, QDir::currentPath().toStdString(),
-                          systemSeparator());
+                          korvan::gui::systemSeparator());
     korvan::gui::MainWindow window(form, messages);
 
     if (!measure) {
