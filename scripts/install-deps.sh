@@ -11,7 +11,13 @@ packages=(
     nlohmann-json3-dev libcli11-dev
     fonts-dejavu-core
     ngspice
+    locales
 )
+
+# Only for the fuzz targets (scripts/fuzz.sh): clang with libFuzzer.
+if [ "${1:-}" = "--fuzz" ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do
