@@ -23,7 +23,10 @@ if [ "$sanitize" -eq 0 ]; then
 fi
 
 build="$root/build-sanitize"
+# GCC 12 reports uninitialised members inside std::regex and std::function
+# that the sanitizers' instrumentation makes up; its other warnings stay errors.
 flags="-fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer"
+flags+=" -Wno-maybe-uninitialized"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKORVAN_WERROR=ON \
     -DKORVAN_BUILD_BENCH=OFF -DCMAKE_CXX_FLAGS="$flags" \
     -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" > /dev/null
