@@ -33,7 +33,7 @@ for target in "${targets[@]}"; do
     "$build/tests/fuzz/$target" -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2048 \
         -max_len=8192 -print_final_stats=1 -artifact_prefix="$findings/" \
         "$work" "${seeds[@]}" > "$build/$target.log" 2>&1 || status=$?
-    grep -E "^#[0-9]+ +(INITED|DONE)|^stat::(number_of_executed_units|peak_rss_mb|new_units_added)" \
+    grep -E "^#[0-9]+[[:space:]]+(INITED|DONE)|^stat::(number_of_executed_units|peak_rss_mb)" \
         "$build/$target.log" || true
     if [ "$status" -ne 0 ]; then
         tail -n 40 "$build/$target.log"
