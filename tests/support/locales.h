@@ -8,6 +8,7 @@
 #include <string>
 
 #include <locale.h>
+#include <unistd.h>
 
 namespace korvan::test {
 
@@ -30,9 +31,14 @@ inline bool ensureLocale(const std::string& name) {
     for (const char* wanted : {"de_DE", "ps_AF"}) {
         const auto target = dir / (std::string(wanted) + ".UTF-8");
         if (std::filesystem::exists(target, ec)) continue;
+        // Generated aside and renamed, so that test programs running side by
+        // side never see half a locale.
+        const auto aside = dir / (std::string(wanted) + ".tmp" + std::to_string(::getpid()));
         const std::string command = std::string("localedef -i ") + wanted + " -f UTF-8 '" +
-                                    target.string() + "' > /dev/null 2>&1";
+                                    aside.string() + "' > /dev/null 2>&1";
         (void)std::system(command.c_str());
+        std::filesystem::rename(aside, target, ec);
+        std::filesystem::remove_all(aside, ec);
     }
     ::setenv("LOCPATH", dir.c_str(), 1);
     return localeAvailable(name);
