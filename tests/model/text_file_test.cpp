@@ -134,7 +134,8 @@ TEST(text_file_test, kills_during_writes_leave_whole_files_and_no_temporaries) {
     const auto file = dir.path() / "T050_p8.ckt";
     const std::string versions[] = {std::string(400000, 'a') + "\r\n",
                                     std::string(300000, 'b') + "\r\n"};
-    writeFileAtomically(file, versions[0]);
+    // Every write happens in a child: each is a fresh program run that has
+    // not cleaned this folder yet.
     const auto writer = [&](int rounds) {
         const pid_t pid = ::fork();
         if (pid == 0) {
@@ -143,6 +144,7 @@ TEST(text_file_test, kills_during_writes_leave_whole_files_and_no_temporaries) {
         }
         return pid;
     };
+    ::waitpid(writer(1), nullptr, 0);
     for (int kill = 0; kill < 40; ++kill) {
         const pid_t pid = writer(1000);
         ::usleep(static_cast<useconds_t>(200 + (kill * 397) % 3000));
