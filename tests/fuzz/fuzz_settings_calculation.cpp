@@ -17,14 +17,19 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// One working folder per fuzzing process, removed when it ends.
+struct WorkFolder {
+    fs::path path = fs::temp_directory_path() / ("korvan-fuzz-" + std::to_string(::getpid()));
+    WorkFolder() { fs::create_directories(path); }
+    ~WorkFolder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
 const fs::path& workFolder() {
-    static const fs::path folder = [] {
-        const fs::path p =
-            fs::temp_directory_path() / ("korvan-fuzz-" + std::to_string(::getpid()));
-        fs::create_directories(p);
-        return p;
-    }();
-    return folder;
+    static const WorkFolder folder;
+    return folder.path;
 }
 
 bool nonFinite(const std::string& text) {
