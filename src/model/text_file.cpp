@@ -160,7 +160,8 @@ int linkTemporary(int fd, const fs::path& folder, const fs::path& target, std::s
 
 } // namespace
 
-void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes) {
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         Temporary temporary) {
     const fs::path target = resolveTarget(path);
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
@@ -169,7 +170,10 @@ void writeFileAtomically(const std::filesystem::path& path, std::string_view byt
     std::string tmp;
     int error = 0;
     // Unnamed until complete: a kill before the rename leaves nothing behind.
-    int fd = ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    int fd = temporary == Temporary::Unnamed
+                 ? ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600)
+                 : -1;
+    if (temporary == Temporary::Named) errno = EOPNOTSUPP;
     if (fd >= 0) {
         ::flock(fd, LOCK_EX);
         error = writeAll(fd, bytes);

@@ -18,7 +18,12 @@ namespace korvan {
 // extension) into a folder also removes the temporaries of that kind that
 // killed writers of this program left there.
 // Throws FileError with the runtime's wording ("File access denied", ...).
-void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+enum class Temporary {
+    Unnamed, // where the file system has them, else Named
+    Named,   // always a hidden ".<name>.XXXXXX" (tests of that way)
+};
+void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         Temporary temporary = Temporary::Unnamed);
 
 // Every line followed by CR LF, nothing else.
 std::string joinCrLf(const std::vector<std::string>& lines);

@@ -40,17 +40,20 @@ mode_t modeOf(const fs::path& p) {
     return st.st_mode & 07777;
 }
 
+constexpr korvan::Temporary kBothWays[] = {korvan::Temporary::Unnamed, korvan::Temporary::Named};
+
 TEST(text_file_test, replacing_keeps_the_mode_of_the_file) {
-    for (const mode_t mode : {0600, 0640, 0755, 0444}) {
-        korvan::test::TempDir dir;
-        const auto file = dir.path() / "T050_p8.ckt";
-        writeFileAtomically(file, "old\r\n");
-        ::chmod(file.c_str(), mode);
-        writeFileAtomically(file, "new\r\n");
-        EXPECT_EQ(readBytes(file), "new\r\n");
-        EXPECT_EQ(modeOf(file), mode) << std::oct << mode;
-        EXPECT_TRUE(hiddenFiles(dir.path()).empty());
-    }
+    for (const auto way : kBothWays)
+        for (const mode_t mode : {0600, 0640, 0755, 0444}) {
+            korvan::test::TempDir dir;
+            const auto file = dir.path() / "T050_p8.ckt";
+            writeFileAtomically(file, "old\r\n", way);
+            ::chmod(file.c_str(), mode);
+            writeFileAtomically(file, "new\r\n", way);
+            EXPECT_EQ(readBytes(file), "new\r\n");
+            EXPECT_EQ(modeOf(file), mode) << std::oct << mode;
+            EXPECT_TRUE(hiddenFiles(dir.path()).empty());
+        }
 }
 
 TEST(text_file_test, a_symbolic_link_stays_and_its_target_is_replaced) {
@@ -130,33 +133,40 @@ TEST(text_file_test, a_failed_write_leaves_the_folder_as_it_was) {
 // Writers killed at random moments: the file is always one whole version,
 // and the next writer leaves no temporary behind.
 TEST(text_file_test, kills_during_writes_leave_whole_files_and_no_temporaries) {
-    korvan::test::TempDir dir;
-    const auto file = dir.path() / "T050_p8.ckt";
-    const std::string versions[] = {std::string(400000, 'a') + "\r\n",
-                                    std::string(300000, 'b') + "\r\n"};
-    // Every write happens in a child: each is a fresh program run that has
-    // not cleaned this folder yet.
-    const auto writer = [&](int rounds) {
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            for (int i = 0; i < rounds; ++i) writeFileAtomically(file, versions[i % 2]);
-            ::_exit(0);
+    for (const auto way : kBothWays) {
+        korvan::test::TempDir dir;
+        const auto file = dir.path() / "T050_p8.ckt";
+        const std::string versions[] = {std::string(400000, 'a') + "\r\n",
+                                        std::string(300000, 'b') + "\r\n"};
+        // Every write happens in a child: each is a fresh program run that has
+        // not cleaned this folder yet.
+        const auto writer = [&](int rounds) {
+            const pid_t pid = ::fork();
+            if (pid == 0) {
+                for (int i = 0; i < rounds; ++i) writeFileAtomically(file, versions[i % 2], way);
+                ::_exit(0);
+            }
+            return pid;
+        };
+        ::waitpid(writer(1), nullptr, 0);
+        int leftovers = 0; // the named way leaves temporaries behind a kill
+        for (int kill = 0; kill < 40; ++kill) {
+            const pid_t pid = writer(1000);
+            ::usleep(static_cast<useconds_t>(200 + (kill * 397) % 3000));
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, nullptr, 0);
+            const std::string now = readBytes(file);
+            EXPECT_TRUE(now == versions[0] || now == versions[1]) << "kill " << kill;
+            if (way == korvan::Temporary::Named) leftovers += !hiddenFiles(dir.path()).empty();
         }
-        return pid;
-    };
-    ::waitpid(writer(1), nullptr, 0);
-    for (int kill = 0; kill < 40; ++kill) {
-        const pid_t pid = writer(1000);
-        ::usleep(static_cast<useconds_t>(200 + (kill * 397) % 3000));
-        ::kill(pid, SIGKILL);
-        ::waitpid(pid, nullptr, 0);
-        const std::string now = readBytes(file);
-        EXPECT_TRUE(now == versions[0] || now == versions[1]) << "kill " << kill;
+        if (way == korvan::Temporary::Named) {
+            EXPECT_GT(leftovers, 0); // else the clean-up below is not tested
+        }
+        int status = 0;
+        ::waitpid(writer(1), &status, 0);
+        EXPECT_EQ(status, 0);
+        EXPECT_TRUE(hiddenFiles(dir.path()).empty());
     }
-    int status = 0;
-    ::waitpid(writer(1), &status, 0);
-    EXPECT_EQ(status, 0);
-    EXPECT_TRUE(hiddenFiles(dir.path()).empty());
 }
 
 } // namespace
