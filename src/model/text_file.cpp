@@ -46,15 +46,17 @@ bool isSuffixChar(char c) {
     return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// ".<name>.XXXXXX" where <name> ends in `extension` (".ckt", ...): only the
-// kind of file being written is cleaned up, never a user's other files.
-bool isTemporaryOf(std::string_view name, std::string_view extension) {
-    if (name.size() < 2 + extension.size() + 1 + kSuffixLength || name[0] != '.') return false;
+// ".<stem>.XXXXXX" whose stem is the file's name, or ends in its extension.
+bool isTemporaryOf(std::string_view name, const fs::path& target, Leftovers leftovers) {
+    if (name.size() < 3 + kSuffixLength || name[0] != '.') return false;
     const std::size_t dot = name.size() - kSuffixLength - 1;
     if (name[dot] != '.') return false;
     for (std::size_t i = dot + 1; i < name.size(); ++i)
         if (!isSuffixChar(name[i])) return false;
-    return name.substr(0, dot).ends_with(extension);
+    const std::string_view stem = name.substr(1, dot - 1);
+    if (leftovers == Leftovers::OfThisFile) return stem == target.filename().string();
+    const std::string extension = target.extension().string();
+    return !extension.empty() && stem.size() > extension.size() && stem.ends_with(extension);
 }
 
 std::string temporaryName(const fs::path& target) {
@@ -81,13 +83,16 @@ fs::path resolveTarget(const fs::path& path) {
 
 // A temporary is stale when no writer holds its lock any more: writers lock
 // it before it gets its name and keep the lock until it is renamed.
-void removeStaleTemporaries(const fs::path& folder, const std::string& extension) {
-    if (extension.empty()) return;
+void removeStaleTemporaries(const fs::path& folder, const fs::path& target, Leftovers leftovers) {
     static std::mutex mutex;
-    static std::set<std::string> cleaned; // once per folder, kind and process
+    static std::set<std::string> cleaned; // once per folder, file or kind, and run
     {
+        const std::string key =
+            folder.string() + '/' +
+            (leftovers == Leftovers::OfThisFile ? target.filename().string()
+                                                : "*" + target.extension().string());
         const std::lock_guard lock(mutex);
-        if (!cleaned.insert(folder.string() + '/' + extension).second) return;
+        if (!cleaned.insert(key).second) return;
     }
     const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (dirFd < 0) return;
@@ -98,7 +103,7 @@ void removeStaleTemporaries(const fs::path& folder, const std::string& extension
     }
     std::vector<std::string> candidates;
     while (const dirent* entry = ::readdir(dir))
-        if (isTemporaryOf(entry->d_name, extension)) candidates.emplace_back(entry->d_name);
+        if (isTemporaryOf(entry->d_name, target, leftovers)) candidates.emplace_back(entry->d_name);
     for (const auto& name : candidates) {
         const int fd =
             ::openat(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK);
@@ -161,11 +166,11 @@ int linkTemporary(int fd, const fs::path& folder, const fs::path& target, std::s
 } // namespace
 
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
-                         Temporary temporary) {
+                         Leftovers leftovers, Temporary temporary) {
     const fs::path target = resolveTarget(path);
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
-    removeStaleTemporaries(folder, target.extension().string());
+    removeStaleTemporaries(folder, target, leftovers);
 
     std::string tmp;
     int error = 0;

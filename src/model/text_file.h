@@ -12,17 +12,25 @@
 
 namespace korvan {
 
-// Replaces the file at `path` by `bytes`. A symbolic link at `path` stays:
-// the file it points to is replaced. An existing file keeps its permissions
-// (and, where allowed, its owner). The first write of a kind of file (its
-// extension) into a folder also removes the temporaries of that kind that
-// killed writers of this program left there.
-// Throws FileError with the runtime's wording ("File access denied", ...).
+// Which leftovers of killed writers the first write into a folder removes.
+enum class Leftovers {
+    OfThisFile, // ".<name>.XXXXXX" of the file written (a user's folder)
+    OfThisKind, // every ".<...><ext>.XXXXXX" (a folder that is the program's own)
+};
+
 enum class Temporary {
     Unnamed, // where the file system has them, else Named
     Named,   // always a hidden ".<name>.XXXXXX" (tests of that way)
 };
+
+// Replaces the file at `path` by `bytes`. A symbolic link at `path` stays:
+// the file it points to is replaced. An existing file keeps its permissions
+// (and, where allowed, its owner). The first such write per folder in a run
+// also removes the temporaries that killed writers of this program left
+// there (only unlocked ones, of the kind chosen).
+// Throws FileError with the runtime's wording ("File access denied", ...).
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
+                         Leftovers leftovers = Leftovers::OfThisFile,
                          Temporary temporary = Temporary::Unnamed);
 
 // Every line followed by CR LF, nothing else.

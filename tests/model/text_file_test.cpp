@@ -47,9 +47,9 @@ TEST(text_file_test, replacing_keeps_the_mode_of_the_file) {
         for (const mode_t mode : {0600, 0640, 0755, 0444}) {
             korvan::test::TempDir dir;
             const auto file = dir.path() / "T050_p8.ckt";
-            writeFileAtomically(file, "old\r\n", way);
+            writeFileAtomically(file, "old\r\n", korvan::Leftovers::OfThisFile, way);
             ::chmod(file.c_str(), mode);
-            writeFileAtomically(file, "new\r\n", way);
+            writeFileAtomically(file, "new\r\n", korvan::Leftovers::OfThisFile, way);
             EXPECT_EQ(readBytes(file), "new\r\n");
             EXPECT_EQ(modeOf(file), mode) << std::oct << mode;
             EXPECT_TRUE(hiddenFiles(dir.path()).empty());
@@ -95,26 +95,35 @@ TEST(text_file_test, a_link_loop_is_reported) {
     EXPECT_TRUE(fs::is_symlink(dir.path() / "a.cfg"));
 }
 
-TEST(text_file_test, stale_temporaries_of_the_kind_written_are_removed) {
-    korvan::test::TempDir dir;
-    const auto put = [&](const char* name) { std::ofstream(dir.path() / name) << "half"; };
-    put(".T050_p8.ckt.Ab12cd"); // a killed writer's
-    put(".Q040_p4.ckt.XXXXXX"); // the older, named way
-    put(".notes.txt.backup");   // the user's: other kind, never touched
-    put(".T060_p6.ckt.tooLong7");
-    // A writer that is still at work holds its lock.
-    put(".T070_p6.ckt.live00");
-    const int live = ::open((dir.path() / ".T070_p6.ckt.live00").c_str(), O_RDONLY);
-    ASSERT_GE(live, 0);
-    ASSERT_EQ(::flock(live, LOCK_EX), 0);
-
-    writeFileAtomically(dir.path() / "T050_p8.ckt", "complete\r\n");
-    EXPECT_EQ(hiddenFiles(dir.path()), (std::vector<std::string>{
-                                           ".T060_p6.ckt.tooLong7",
-                                           ".T070_p6.ckt.live00",
-                                           ".notes.txt.backup",
-                                       }));
-    ::close(live);
+TEST(text_file_test, stale_temporaries_of_the_chosen_kind_are_removed) {
+    using korvan::Leftovers;
+    const char* const all[] = {
+        ".T050_p8.ckt.Ab12cd",   // a killed writer's, of the file written
+        ".Q040_p4.ckt.XXXXXX",   // of another design
+        ".notes.txt.backup",     // the user's, another kind
+        ".T060_p6.ckt.tooLong7", // not a temporary's name
+        ".T070_p6.ckt.live00",   // a writer still at work holds its lock
+    };
+    const struct {
+        Leftovers leftovers;
+        std::vector<std::string> kept;
+    } cases[] = {
+        {Leftovers::OfThisFile,
+         {".Q040_p4.ckt.XXXXXX", ".T060_p6.ckt.tooLong7", ".T070_p6.ckt.live00",
+          ".notes.txt.backup"}},
+        {Leftovers::OfThisKind,
+         {".T060_p6.ckt.tooLong7", ".T070_p6.ckt.live00", ".notes.txt.backup"}},
+    };
+    for (const auto& c : cases) {
+        korvan::test::TempDir dir;
+        for (const char* name : all) std::ofstream(dir.path() / name) << "half";
+        const int live = ::open((dir.path() / ".T070_p6.ckt.live00").c_str(), O_RDONLY);
+        ASSERT_GE(live, 0);
+        ASSERT_EQ(::flock(live, LOCK_EX), 0);
+        writeFileAtomically(dir.path() / "T050_p8.ckt", "complete\r\n", c.leftovers);
+        EXPECT_EQ(hiddenFiles(dir.path()), c.kept);
+        ::close(live);
+    }
 }
 
 TEST(text_file_test, a_failed_write_leaves_the_folder_as_it_was) {
@@ -143,7 +152,8 @@ TEST(text_file_test, kills_during_writes_leave_whole_files_and_no_temporaries) {
         const auto writer = [&](int rounds) {
             const pid_t pid = ::fork();
             if (pid == 0) {
-                for (int i = 0; i < rounds; ++i) writeFileAtomically(file, versions[i % 2], way);
+                for (int i = 0; i < rounds; ++i)
+                    writeFileAtomically(file, versions[i % 2], korvan::Leftovers::OfThisFile, way);
                 ::_exit(0);
             }
             return pid;
