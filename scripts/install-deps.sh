@@ -12,7 +12,13 @@ packages=(
     fonts-dejavu-core
     ngspice
     desktop-file-utils appstream poppler-utils
+    locales
 )
+
+# Only for the fuzz targets (scripts/fuzz.sh): clang with libFuzzer.
+if [ "${1:-}" = "--fuzz" ]; then
+    packages+=(clang libclang-rt-14-dev)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -15,6 +15,8 @@ namespace korvan {
 
 namespace {
 
+constexpr std::size_t kMaxSettingsLine = 4096;
+
 constexpr const char* kNoConfigText =
     "       No configuration file found.\rParameter fields are set to default values\r";
 constexpr const char* kSaveQuestion = "      Do you wish to save the current settings?\r(Any "
@@ -316,11 +318,12 @@ void MainForm::getInputs() {
     f.setHint("AEdit3", "Holder Capacitance");
     f.setHint("AEdit5", "  0 = Butterworth\r>0 = Chebychev");
 
-    // 7. Pole count.
-    if (s.Poles < 2)
-        s.Poles = 2;
-    else if (s.Poles < 4 && s.IsQER)
+    // 7. Pole count. QER is tested first: its tables start at 4 poles, and a
+    // count raised to 2 before the QER test would pass below them.
+    if (s.Poles < 4 && s.IsQER)
         s.Poles = 4;
+    else if (s.Poles < 2)
+        s.Poles = 2;
     if (s.Poles > kMaxPoles) s.Poles = kMaxPoles;
     f.setText("AEdit6", std::to_string(s.Poles));
     f.setText("Label78", f.text("AEdit6"));
@@ -384,15 +387,23 @@ bool MainForm::getSettings() {
 }
 
 bool MainForm::loadSettingsFrom(const std::filesystem::path& file) {
-    // Ten lines; reading stops at the first one that cannot be used.
-    const auto lines = readTextLines(file, 10);
+    // Ten lines; reading stops at the first one that cannot be used. No field
+    // needs more than a few dozen characters: a longer line is refused
+    // before it costs time and memory, as an unreadable file would be.
+    bool overlong = false;
+    const auto lines = readTextLines(file, 10, kMaxSettingsLine, &overlong);
     if (!lines) {
         showInfo(kNoConfigText);
         return false;
     }
+    const std::size_t usable = overlong ? lines->size() : kNoLineLimit;
     const auto line = [&](std::size_t i) -> std::string {
         return i < lines->size() ? (*lines)[i] : std::string();
     };
+    if (usable == 0) {
+        showInfo(kNoConfigText);
+        return false;
+    }
     const std::string type = line(0);
     FilterType wanted{};
     bool known = true;
@@ -410,7 +421,7 @@ bool MainForm::loadSettingsFrom(const std::filesystem::path& file) {
         radioGroup2Click();
     }
 
-    const auto item = numeric::parseInteger(line(1));
+    const auto item = usable > 1 ? numeric::parseInteger(line(1)) : std::nullopt;
     if (!item) {
         showInfo(kNoConfigText);
         return false;
@@ -421,8 +432,14 @@ bool MainForm::loadSettingsFrom(const std::filesystem::path& file) {
         form_.setText("Panel2", index == 0 ? " mH" : " fF");
         form_.requestFocus(FocusMove::Next);
     }
-    for (int i = 1; i <= 8; ++i)
-        form_.setText(FormModel::edit(i), line(static_cast<std::size_t>(i + 1)));
+    for (int i = 1; i <= 8; ++i) {
+        const auto index = static_cast<std::size_t>(i + 1);
+        if (index >= usable) {
+            showInfo(kNoConfigText);
+            return false;
+        }
+        form_.setText(FormModel::edit(i), line(index));
+    }
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "app/program_info.h"
 #include "cli/subcommands.h"
+#include "numeric/errors.h"
 #include "numeric/number_text.h"
 #include "widgets/keystroke_filter.h"
 
@@ -174,7 +175,7 @@ std::variant<CliOptions, int> parseOptions(int argc, const char* const* argv, st
                               const std::string& text) -> bool {
         const auto typed = typeIntoField(text, options.separator);
         if (!typed) {
-            err << "korvan-cli: " << option << " '" << text
+            err << "korvan-cli: " << option << " '" << echoedText(text)
                 << "' cannot stand in its field: digits and one decimal separator only\n";
             return false;
         }

@@ -47,7 +47,7 @@ json stateJson(const MainForm& form) {
     const auto& s = form.state();
     const auto& f = form.form();
     const char sep = form.separator();
-    const int n = s.Poles;
+    const int n = polesWithinArrays(s);
 
     json offsets = json::array();
     if (!s.IsCohn && !s.IsQER) {
@@ -69,7 +69,7 @@ json stateJson(const MainForm& form) {
         {"Cp", s.Cp},
         {"PBripple", s.PBripple},
         {"B3db", static_cast<double>(s.B3db)},
-        {"Poles", n},
+        {"Poles", s.Poles},
         {"Span", static_cast<double>(s.Span)},
         {"IsCohn", s.IsCohn},
         {"IsQER", s.IsQER},

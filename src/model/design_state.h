@@ -112,4 +112,11 @@ struct DesignState {
     int CursorX = -1;
 };
 
+// The pole count as far as the element arrays reach. A rejected input can
+// leave any integer in Poles (values read before the failing one stay), so
+// whatever sizes or indexes by it outside the pipeline goes through this.
+inline int polesWithinArrays(const DesignState& state) {
+    return state.Poles < 0 ? 0 : (state.Poles > kMaxPoles ? kMaxPoles : state.Poles);
+}
+
 } // namespace korvan

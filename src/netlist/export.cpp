@@ -32,7 +32,9 @@ void save(const fs::path& path, const std::vector<std::string>& lines) {
     std::error_code ec;
     if (fs::exists(path, ec) && ::access(path.c_str(), W_OK) != 0) cannotCreate(path);
     try {
-        writeFileAtomically(path, joinCrLf(lines));
+        // The netlist folders are the program's own: a killed export of any
+        // design may have left its temporaries there.
+        writeFileAtomically(path, joinCrLf(lines), Leftovers::OfThisKind);
     } catch (const FileError&) {
         cannotCreate(path);
     }

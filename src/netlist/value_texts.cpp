@@ -1,7 +1,7 @@
 #include "netlist/value_texts.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace korvan::netlist {
 
@@ -62,9 +62,12 @@ long double nint(long double x) {
 }
 
 std::string integerText(long double value) {
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.0Lf", value);
-    std::string out(buf);
+    // Plain digits of any extended value (up to 4933 of them), never through
+    // the process locale.
+    std::string out(5000, '\0');
+    const auto res =
+        std::to_chars(out.data(), out.data() + out.size(), value, std::chars_format::fixed, 0);
+    out.resize(static_cast<std::size_t>(res.ptr - out.data()));
     if (out == "-0") out = "0";
     return out;
 }

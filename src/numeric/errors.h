@@ -12,11 +12,22 @@ class CalcError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// A text as a message quotes it: ordinary texts whole, a pasted or loaded
+// monster cut to its start, so that the box stays readable.
+inline std::string echoedText(const std::string& text) {
+    constexpr std::size_t kWhole = 80, kStart = 60;
+    if (text.size() <= kWhole) return text;
+    std::size_t cut = kStart;
+    // Never split a UTF-8 sequence.
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+    return text.substr(0, cut) + "... (" + std::to_string(text.size()) + " characters)";
+}
+
 // Text that is not a number where a number must be read.
 class ConversionError : public CalcError {
   public:
     explicit ConversionError(const std::string& text)
-        : CalcError("'" + text + "' is not a valid floating point value") {}
+        : CalcError("'" + echoedText(text) + "' is not a valid floating point value") {}
 };
 
 // Invalid operation, division by zero or overflow, with the runtime's wording.

@@ -6,10 +6,8 @@
 #include <cfenv>
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <locale>
-#include <stdexcept>
+#include <langinfo.h>
+#include <locale.h>
 
 namespace korvan::numeric {
 namespace {
@@ -24,30 +22,40 @@ struct Decimal {
 // An 80-bit value carries 18 significant decimal digits; the rounding of the
 // display works on that decimal value.
 constexpr int kDecimalDigits = 18;
+// The largest extended value is 0.118... x 10^4933.
+constexpr int kLargestDecimalExponent = 4933;
 
-Decimal toDecimal(long double value) {
+Decimal toDecimal(long double value, int digits = kDecimalDigits) {
     Decimal d;
     if (value == 0) return d;
     d.negative = std::signbit(value);
-    char buf[64];
-    std::snprintf(buf, sizeof buf, "%.*Le", kDecimalDigits - 1, std::fabs(value));
+    // to_chars, unlike printf, never reads the process locale, whose decimal
+    // point may be any character (two bytes under some UTF-8 locales).
+    char buf[80];
+    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
+                                   std::chars_format::scientific, digits - 1);
     // buf: "d.ddddde[+-]xx"
-    std::string s(buf);
+    const std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));
     const auto e = s.find('e');
-    d.digits = s.substr(0, 1) + s.substr(2, e - 2);
-    d.exponent = std::atoi(s.c_str() + e + 1) + 1;
+    d.digits = std::string(s.substr(0, 1)) + std::string(s.substr(2, e - 2));
+    std::size_t expStart = e + 1;
+    if (s[expStart] == '+') ++expStart;
+    int exponent = 0;
+    std::from_chars(s.data() + expStart, s.data() + s.size(), exponent);
+    d.exponent = exponent + 1;
     while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
     return d;
 }
 
-// Keeps `keep` digits, rounding half away from zero; a carry may add a digit.
-void roundTo(Decimal& d, int keep) {
+// Keeps `keep` digits, rounding half away from zero (or cutting off the rest
+// when `truncate`); a carry may add a digit.
+void roundTo(Decimal& d, int keep, bool truncate = false) {
     if (static_cast<int>(d.digits.size()) <= keep) return;
     if (keep < 0) {
         d.digits.clear();
         return;
     }
-    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
+    const bool up = !truncate && d.digits[static_cast<std::size_t>(keep)] >= '5';
     d.digits.resize(static_cast<std::size_t>(keep));
     if (up) {
         int i = keep - 1;
@@ -118,7 +126,18 @@ std::string formatGeneral(long double value, char separator, int precision) {
     if (precision > kDecimalDigits) precision = kDecimalDigits;
     roundTo(d, precision);
     if (d.digits.empty()) return "0";
-    if (d.exponent > precision || d.exponent < -3) return scientific(d, separator);
+    if (d.exponent > precision || d.exponent < -3) {
+        // Next to the largest extended value, rounding up can give a text
+        // beyond the range that the program itself cannot read back; such a
+        // value is cut off instead.
+        std::string out = scientific(d, separator);
+        if (d.exponent >= kLargestDecimalExponent && !parseNumber(out, separator)) {
+            d = toDecimal(value, kDecimalDigits + 8); // digits beyond any rounding
+            roundTo(d, precision, true);
+            out = scientific(d, separator);
+        }
+        return out;
+    }
 
     std::string out = d.negative ? "-" : "";
     const int n = static_cast<int>(d.digits.size());
@@ -233,12 +252,15 @@ std::optional<int> parseInteger(std::string_view text) {
 }
 
 char systemDecimalSeparator() {
-    try {
-        const std::locale user("");
-        return std::use_facet<std::numpunct<char>>(user).decimal_point();
-    } catch (const std::runtime_error&) {
-        return '.';
-    }
+    // The user's numeric settings, read without changing the process locale.
+    // A point that is not one ASCII character cannot stand in a field.
+    const locale_t user = ::newlocale(LC_NUMERIC_MASK, "", locale_t{});
+    if (user == locale_t{}) return '.';
+    const char* point = ::nl_langinfo_l(RADIXCHAR, user);
+    char separator = '.';
+    if (point && (point[0] == '.' || point[0] == ',') && point[1] == '\0') separator = point[0];
+    ::freelocale(user);
+    return separator;
 }
 
 } // namespace korvan::numeric

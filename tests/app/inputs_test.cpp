@@ -71,6 +71,9 @@ TEST_F(InputsTest, clamps_are_written_back_into_the_fields) {
         {{{"AEdit6", "0"}}, false, {{"AEdit6", "2"}}},
         {{{"AEdit6", "3"}}, false, {{"AEdit6", "3"}}},
         {{{"AEdit6", "3"}}, true, {{"AEdit6", "4"}, {"Label78", "4"}}},
+        // QER tables start at 4 poles: no smaller count may get through.
+        {{{"AEdit6", "1"}}, true, {{"AEdit6", "4"}, {"Label78", "4"}}},
+        {{{"AEdit6", "-2147483648"}}, true, {{"AEdit6", "4"}}},
         {{{"AEdit6", "20"}}, false, {{"AEdit6", "14"}, {"Label78", "14"}}},
         {{{"AEdit6", " 07"}}, false, {{"AEdit6", "7"}}},
         {{{"AEdit4", "12"}, {"AEdit7", "10"}}, false, {{"AEdit7", "12"}}},

@@ -111,8 +111,14 @@ TEST_F(SettingsTest, damaged_files_load_what_they_can) {
          false, "1", "8", true},
         {"binary bytes", std::string("1\r\n0\r\n\x01\xff\x00z\r\n", 12), false,
          std::string("\x01\xff\x00z", 4), "", true},
-        {"over-long line", "1\r\n0\r\n" + std::string(100000, '9') + "\r\n", false,
-         std::string(100000, '9'), "", true},
+        // A line far beyond any field is refused like an unreadable file:
+        // what was loaded before it stays.
+        {"over-long line", "1\r\n0\r\n" + std::string(100000, '9') + "\r\n", true, "62", "20",
+         true},
+        {"over-long later line", "2\r\n0\r\n70\r\n" + std::string(5000, '1') + "\r\n", true, "70",
+         "20", false},
+        {"long line within the limit", "1\r\n0\r\n" + std::string(4000, '7') + "\r\n", false,
+         std::string(4000, '7'), "", true},
     };
     for (const auto& c : cases) {
         writeBytes(cfg(), c.bytes);

@@ -321,7 +321,8 @@ TEST(cli_test, readable_report_shows_every_label_text) {
         const CliRun text = runCli(dir.path(), args);
         EXPECT_EQ(text.exitCode, json.exitCode);
         EXPECT_EQ(text.err, json.err);
-        for (const auto& [name, label] : json.json()["labels"].items()) {
+        const nlohmann::json report = json.json(); // items() must not outlive it
+        for (const auto& [name, label] : report["labels"].items()) {
             const std::string t = label;
             if (t.empty() || t == "----   ") continue;
             EXPECT_NE(text.out.find(t), std::string::npos) << name << ": '" << t << "'";

@@ -329,7 +329,9 @@ TEST(cli_test, fault_in_the_calculation_exits_with_3) {
         EXPECT_EQ(run.err.substr(run.err.size() - std::string(c.report).size()), c.report);
         EXPECT_EQ(run.json()["messages"].back()["title"], "KORVAN");
         // No nan or inf reaches a label.
-        for (const auto& [name, text] : run.json()["labels"].items())
+        // The report is kept: a temporary's items() would outlive it.
+        const json report = run.json();
+        for (const auto& [name, text] : report["labels"].items())
             EXPECT_FALSE(std::regex_search(text.get<std::string>(),
                                            std::regex("nan|inf", std::regex::icase)))
                 << name << ": " << text;
@@ -412,6 +414,21 @@ TEST(cli_test, unusable_config_file_is_a_usage_error) {
         dir.path(), withJson({"--config", "short.cfg", "--fs", "4998", "--cp", "4", "--bw", "3",
                               "--ripple", "1", "--poles", "8", "--span", "10", "--rm", "20"}));
     EXPECT_EQ(filled.exitCode, 0) << filled.err;
+}
+
+TEST(cli_test, rejected_pole_count_never_sizes_the_report) {
+    TempDir dir;
+    // The pole count is read, the empty span then rejects the design.
+    for (const char* poles : {"-2147483648", "2147483647", "20"}) {
+        writeFile(dir.path() / "poles.cfg", std::string("1\r\n0\r\n62\r\n4998\r\n4\r\n3\r\n1\r\n") +
+                                                poles + "\r\n\r\n20\r\n");
+        const CliRun run = runCli(dir.path(), withJson({"--config", "poles.cfg"}));
+        EXPECT_EQ(run.exitCode, 1) << poles;
+        const json report = run.json();
+        EXPECT_EQ(report["state"]["Poles"], std::stoll(poles));
+        EXPECT_LE(report["state"]["k"].size(), 13u) << poles;
+        EXPECT_LE(report["state"]["Cs"].size(), 14u) << poles;
+    }
 }
 
 TEST(cli_test, decimal_separator_is_used_for_reading_and_printing) {

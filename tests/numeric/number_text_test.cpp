@@ -1,10 +1,13 @@
 #include "numeric/errors.h"
 #include "numeric/fp_check.h"
 #include "numeric/number_text.h"
+#include "support/locales.h"
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <string>
 
@@ -97,6 +100,58 @@ TEST(number_text_test, non_finite_values_never_become_text) {
                  korvan::FloatingPointError);
 }
 
+// The texts depend on the separator argument only, whatever the process
+// locale says (Qt's window sets the user's locale for the whole process).
+class number_text_locale_test : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(number_text_locale_test, texts_ignore_the_process_locale) {
+    const korvan::test::ScopedLocale locale(GetParam());
+    if (!locale.ok()) GTEST_SKIP() << GetParam() << " cannot be generated here";
+    EXPECT_EQ(formatFixed(4998.0L, 12, 3, '.'), "4998.000");
+    EXPECT_EQ(formatFixed(-820.45L, 6, 1, ','), "-820,5");
+    EXPECT_EQ(formatFixed(5.0L, 3, 0, '.'), "5");
+    EXPECT_EQ(formatFixed(1234567.0L, 6, 1, ','), "1,23457E6");
+    EXPECT_EQ(formatGeneral(-2.5e-7L, '.'), "-2.5E-7");
+    EXPECT_EQ(formatGeneral(4996.25L, ','), "4996,25");
+    EXPECT_EQ(formatShortestSingle(5.377f, ','), "5,377");
+    EXPECT_EQ(parseNumber("3,5", ','), 3.5L);
+    EXPECT_EQ(parseNumber("1.25e3", '.'), 1250.0L);
+}
+
+TEST_P(number_text_locale_test, system_separator_is_one_ascii_character) {
+    if (!korvan::test::ensureLocale(GetParam())) GTEST_SKIP() << GetParam() << " unavailable";
+    const std::string name = GetParam();
+    const char* old = std::getenv("LC_ALL");
+    const std::string saved = old ? old : "";
+    ::setenv("LC_ALL", name.c_str(), 1);
+    const char separator = korvan::numeric::systemDecimalSeparator();
+    old ? ::setenv("LC_ALL", saved.c_str(), 1) : ::unsetenv("LC_ALL");
+    // ps_AF's point is U+066B, two bytes in UTF-8: it falls back to '.'.
+    EXPECT_EQ(separator, name.rfind("de_DE", 0) == 0 ? ',' : '.');
+}
+
+INSTANTIATE_TEST_SUITE_P(locales, number_text_locale_test,
+                         ::testing::Values("de_DE.UTF-8", "ps_AF.UTF-8", "C"));
+
+TEST(number_text_test, every_printed_finite_value_reads_back) {
+    const long double values[] = {LDBL_MAX,        -LDBL_MAX, LDBL_MAX * 0.97L,
+                                  LDBL_MAX * 0.5L, LDBL_MIN,  LDBL_TRUE_MIN,
+                                  -LDBL_TRUE_MIN,  1e4931L,   FLT_MAX};
+    for (const long double v : values) {
+        for (const int precision : {1, 6, 15, 18}) {
+            const std::string fixed = formatFixed(v, precision, 2, ',');
+            EXPECT_TRUE(parseNumber(fixed, ',').has_value()) << fixed;
+            const std::string general = formatGeneral(v, '.', precision);
+            const auto back = parseNumber(general, '.');
+            ASSERT_TRUE(back.has_value()) << general;
+            if (std::fabs(v) > 1e-4900L) { // far below, reading ends in zero
+                EXPECT_LE(std::fabs(*back - v) / std::fabs(v), std::pow(10.0L, 1 - precision))
+                    << general;
+            }
+        }
+    }
+}
+
 struct ParseCase {
     const char* text;
     bool ok;
@@ -145,6 +200,15 @@ TEST(number_text_test, failed_conversion_names_the_text) {
         FAIL() << "no error";
     } catch (const korvan::ConversionError& e) {
         EXPECT_STREQ(e.what(), "'abc' is not a valid floating point value");
+    }
+    // A huge text is quoted by its start only.
+    try {
+        toNumber(std::string(1'000'000, 'x'), '.');
+        FAIL() << "no error";
+    } catch (const korvan::ConversionError& e) {
+        EXPECT_EQ(std::string(e.what()), "'" + std::string(60, 'x') +
+                                             "... (1000000 characters)' is not a valid floating "
+                                             "point value");
     }
 }
 

@@ -8,6 +8,7 @@
 #include "measurement/gui/vna_window.h"
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
+#include "model/gui/system_separator.h"
 #include "tools/gui/copying_tool_windows.h"
 #include "tools/gui/tool_windows.h"
 
@@ -17,6 +18,7 @@
 #include <QLocale>
 #include <QMenu>
 
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <fstream>
@@ -25,12 +27,6 @@
 #include <unistd.h>
 
 namespace {
-
-char systemSeparator() {
-    const QString point = QLocale::system().decimalPoint();
-    if (point.size() == 1 && point.at(0).unicode() < 128) return point.at(0).toLatin1();
-    return '.';
-}
 
 // Milliseconds since the kernel started this process (clock-tick resolution).
 double msSinceProcessStart() {
@@ -42,7 +38,9 @@ double msSinceProcessStart() {
     std::size_t pos = close + 2;
     for (int field = 3; field < 22 && pos != std::string::npos; ++field)
         pos = all.find(' ', pos) + 1;
-    const double startTicks = std::stod(all.substr(pos));
+    if (pos == std::string::npos || pos >= all.size()) return -1;
+    double startTicks = 0; // from_chars: the process locale is the user's here
+    std::from_chars(all.data() + pos, all.data() + all.size(), startTicks);
     timespec now{};
     clock_gettime(CLOCK_BOOTTIME, &now);
     const double nowMs = now.tv_sec * 1000.0 + now.tv_nsec / 1e6;
@@ -71,7 +69,7 @@ int main(int argc, char* argv[]) {
                                             : static_cast<korvan::MessageSink&>(dialogs);
     korvan::gui::QtClipboard clipboard;
     korvan::MainForm form(messages, clipboard, QDir::currentPath().toStdString(),
-                          systemSeparator());
+                          korvan::gui::systemSeparator());
     korvan::gui::MainWindow window(form, messages);
     // The tool windows after the main window, each created once for the run.
     korvan::gui::CopyingToolWindows copyingTools(window, form.form(), form.state(), messages,
