@@ -3,14 +3,9 @@
 #include "numeric/fp_check.h"
 #include "numeric/number_text.h"
 #include "tools/tool_events.h"
+#include "tools/tool_form.h"
 
 namespace korvan::tools {
-
-namespace {
-
-inline constexpr long double kPi = 3.14159265358979323846264338327950288L;
-
-} // namespace
 
 Cs2CpForm::Cs2CpForm(MessageSink& messages, char separator, const FormModel& mainForm)
     : messages_(messages), separator_(separator), main_(mainForm) {

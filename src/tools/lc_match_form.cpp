@@ -3,16 +3,11 @@
 #include "numeric/fp_check.h"
 #include "numeric/number_text.h"
 #include "tools/tool_events.h"
+#include "tools/tool_form.h"
 
 #include <cmath>
 
 namespace korvan::tools {
-
-namespace {
-
-inline constexpr long double kPi = 3.14159265358979323846264338327950288L;
-
-} // namespace
 
 LcMatchForm::LcMatchForm(MessageSink& messages, char separator, const FormModel& mainForm)
     : messages_(messages), separator_(separator), main_(mainForm) {

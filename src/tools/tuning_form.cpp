@@ -3,6 +3,7 @@
 #include "numeric/fp_check.h"
 #include "numeric/number_text.h"
 #include "tools/tool_events.h"
+#include "tools/tool_form.h"
 
 #include <cmath>
 
@@ -10,9 +11,7 @@ namespace korvan::tools {
 
 namespace {
 
-inline constexpr long double kPi = 3.14159265358979323846264338327950288L;
 constexpr const char* kNoValue = "-----";
-constexpr const char* kInvalidInput = "Invalid or missing input value(s)";
 
 int cmDecimals(double cm) {
     if (cm < 1e-14) return 6;
