@@ -1,6 +1,7 @@
 #include "tools/gui/tool_window.h"
 
 #include "model/gui/form_binder.h"
+#include "tools/gui/tool_widgets.h"
 #include "widgets/gui/aedit.h"
 
 #include <QFontMetrics>
@@ -162,24 +163,14 @@ void ToolWindow::placeOverBlanks(QLabel* caption, QWidget* field, int before, in
     field->raise();
 }
 
+// The same look as the other windows' builders give.
 void ToolWindow::setBold(QWidget* w, bool underline) {
-    QFont f = w->font();
-    f.setBold(true);
-    f.setUnderline(underline);
-    w->setFont(f);
+    korvan::tools::gui::setBold(w, underline);
 }
 
 void ToolWindow::setColours(QWidget* w, Rgb text, std::optional<Rgb> background) {
-    QPalette pal = w->palette();
-    for (auto group : {QPalette::Active, QPalette::Inactive})
-        for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-            pal.setColor(group, role, toQColor(text));
-    if (background) {
-        pal.setColor(QPalette::Window, toQColor(*background));
-        pal.setColor(QPalette::Base, toQColor(*background));
-        w->setAutoFillBackground(true);
-    }
-    w->setPalette(pal);
+    setTextColour(w, toQColor(text));
+    if (background) setBackground(w, toQColor(*background));
 }
 
 } // namespace korvan::tools::gui
