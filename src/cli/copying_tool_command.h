@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace korvan::cli {
@@ -36,6 +37,26 @@ class ToolSession {
     virtual void activate() = 0;  // the window's opening
     virtual void calculate() = 0; // Enter in a field
     virtual nlohmann::ordered_json state() const = 0;
+};
+
+// The session on one calculator form object: opening runs its FormActivate,
+// Enter its Button1Click, and `toJson` gives its state for the report.
+template <typename Form> class FormSession : public ToolSession {
+  public:
+    using StateJson = nlohmann::ordered_json (*)(const Form&);
+
+    template <typename... FormArgs>
+    explicit FormSession(StateJson toJson, FormArgs&&... formArgs)
+        : form_(std::forward<FormArgs>(formArgs)...), toJson_(toJson) {}
+
+    FormModel& form() override { return form_.form(); }
+    void activate() override { form_.formActivate(); }
+    void calculate() override { form_.button1Click(); }
+    nlohmann::ordered_json state() const override { return toJson_(form_); }
+
+  private:
+    Form form_;
+    StateJson toJson_;
 };
 
 // A result column of a CSV batch: its name and the control it shows.

@@ -8,21 +8,10 @@ namespace korvan::cli {
 
 namespace {
 
-class Cs2CpSession : public ToolSession {
-  public:
-    Cs2CpSession(MainForm& main, MessageSink& messages)
-        : form_(messages, main.separator(), main.form()) {}
-    FormModel& form() override { return form_.form(); }
-    void activate() override { form_.formActivate(); }
-    void calculate() override { form_.button1Click(); }
-    nlohmann::ordered_json state() const override {
-        const auto& s = form_.state();
-        return {{"f", s.f}, {"Rs", s.Rs}, {"Cs", s.Cs}, {"Rp", s.Rp}, {"Cp", s.Cp}};
-    }
-
-  private:
-    tools::Cs2CpForm form_;
-};
+nlohmann::ordered_json stateJson(const tools::Cs2CpForm& form) {
+    const auto& s = form.state();
+    return {{"f", s.f}, {"Rs", s.Rs}, {"Cs", s.Cs}, {"Rp", s.Rp}, {"Cp", s.Cp}};
+}
 
 } // namespace
 
@@ -46,7 +35,8 @@ int runCs2CpCommand(int argc, const char* const* argv) {
         {{"cp_pf", "Label1"}, {"rp_ohm", "Label2"}},
         {},
         [](MainForm& main, MessageSink& messages) -> std::unique_ptr<ToolSession> {
-            return std::make_unique<Cs2CpSession>(main, messages);
+            return std::make_unique<FormSession<tools::Cs2CpForm>>(stateJson, messages,
+                                                                   main.separator(), main.form());
         }};
     return runCopyingTool(spec, argc, argv);
 }

@@ -7,27 +7,16 @@ namespace korvan::cli {
 
 namespace {
 
-class LcMatchSession : public ToolSession {
-  public:
-    LcMatchSession(MainForm& main, MessageSink& messages)
-        : form_(messages, main.separator(), main.form()) {}
-    FormModel& form() override { return form_.form(); }
-    void activate() override { form_.formActivate(); }
-    void calculate() override { form_.button1Click(); }
-    nlohmann::ordered_json state() const override {
-        const auto& s = form_.state();
-        return {{"R1", s.R1},
-                {"R2", s.R2},
-                {"f", s.f},
-                {"Lseries", s.Lseries},
-                {"Cparallel", s.Cparallel},
-                {"Cseries", s.Cseries},
-                {"Lparallel", s.Lparallel}};
-    }
-
-  private:
-    tools::LcMatchForm form_;
-};
+nlohmann::ordered_json stateJson(const tools::LcMatchForm& form) {
+    const auto& s = form.state();
+    return {{"R1", s.R1},
+            {"R2", s.R2},
+            {"f", s.f},
+            {"Lseries", s.Lseries},
+            {"Cparallel", s.Cparallel},
+            {"Cseries", s.Cseries},
+            {"Lparallel", s.Lparallel}};
+}
 
 } // namespace
 
@@ -58,7 +47,8 @@ int runLcMatchCommand(int argc, const char* const* argv) {
          {"lparallel_uh", "Label8"}},
         {},
         [](MainForm& main, MessageSink& messages) -> std::unique_ptr<ToolSession> {
-            return std::make_unique<LcMatchSession>(main, messages);
+            return std::make_unique<FormSession<tools::LcMatchForm>>(stateJson, messages,
+                                                                     main.separator(), main.form());
         }};
     return runCopyingTool(spec, argc, argv);
 }

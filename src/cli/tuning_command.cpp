@@ -7,24 +7,11 @@ namespace korvan::cli {
 
 namespace {
 
-class TuningSession : public ToolSession {
-  public:
-    TuningSession(MainForm& main, MessageSink& messages)
-        : form_(messages, main.separator(), main.form(), main.state(),
-                [&main] { main.calculateClicked(); }) {}
-    FormModel& form() override { return form_.form(); }
-    void activate() override { form_.formActivate(); }
-    void calculate() override { form_.button1Click(); }
-    nlohmann::ordered_json state() const override {
-        const auto& s = form_.state();
-        return {{"fNom", s.fNom}, {"fAct", s.fAct}, {"C0", s.C0},
-                {"Ck12", s.Ck12}, {"Ck23", s.Ck23}, {"N", s.N},
-                {"A", s.A},       {"Lm", s.Lm},     {"Cm", s.Cm}};
-    }
-
-  private:
-    tools::TuningForm form_;
-};
+nlohmann::ordered_json stateJson(const tools::TuningForm& form) {
+    const auto& s = form.state();
+    return {{"fNom", s.fNom}, {"fAct", s.fAct}, {"C0", s.C0}, {"Ck12", s.Ck12}, {"Ck23", s.Ck23},
+            {"N", s.N},       {"A", s.A},       {"Lm", s.Lm}, {"Cm", s.Cm}};
+}
 
 } // namespace
 
@@ -71,7 +58,9 @@ int runTuningCommand(int argc, const char* const* argv) {
          {"offset_hz", "AEdit4"}},
         {tools::kTooSmallWarning},
         [](MainForm& main, MessageSink& messages) -> std::unique_ptr<ToolSession> {
-            return std::make_unique<TuningSession>(main, messages);
+            return std::make_unique<FormSession<tools::TuningForm>>(
+                stateJson, messages, main.separator(), main.form(), main.state(),
+                [&main] { main.calculateClicked(); });
         }};
     return runCopyingTool(spec, argc, argv);
 }

@@ -6,14 +6,8 @@
 
 namespace korvan::tools {
 
-namespace {
-
-inline constexpr long double kPi = 3.14159265358979323846264338327950288L;
-
-} // namespace
-
 Cs2CpForm::Cs2CpForm(MessageSink& messages, char separator, const FormModel& mainForm)
-    : messages_(messages), separator_(separator), main_(mainForm) {
+    : ToolForm(messages, separator), main_(mainForm) {
     form_.setText("Label1", "");
     form_.setText("Label2", "");
 }
@@ -32,7 +26,7 @@ void Cs2CpForm::button1Click() {
 }
 
 void Cs2CpForm::calcResults() {
-    if (!readFields(form_, separator_,
+    if (!readFields(form_, separator(),
                     {{"AEdit3", 1000, s_.f}, {"AEdit2", 1, s_.Rs}, {"AEdit1", 1e-12L, s_.Cs}})) {
         messages_.show(okBox("Error", "Invalid Input(s)", MsgIcon::Stop));
         return;
@@ -47,7 +41,7 @@ void Cs2CpForm::calcResults() {
     const double Rp = fp::toDouble(static_cast<long double>(Xs2) / Rs + Rs);
     const double Cp = fp::toDouble(Cs / (Rs * Rs / Xs2 + 1) * 1e12L);
     const auto text = [this](double value) {
-        return numeric::formatFixed(value, 6, value < 100 ? 1 : 0, separator_);
+        return numeric::formatFixed(value, 6, value < 100 ? 1 : 0, separator());
     };
     const std::string cpText = text(Cp), rpText = text(Rp);
     s_.Rp = Rp;

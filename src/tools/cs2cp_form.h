@@ -6,18 +6,15 @@
 
 #include "model/form_model.h"
 #include "model/messages.h"
+#include "tools/tool_form.h"
 
 namespace korvan::tools {
 
 inline constexpr const char* kCs2CpCaption = "LadderTermination  RsCs_to_RpCp";
 
-class Cs2CpForm {
+class Cs2CpForm : public ToolForm {
   public:
     Cs2CpForm(MessageSink& messages, char separator, const FormModel& mainForm);
-
-    FormModel& form() { return form_; }
-    const FormModel& form() const { return form_; }
-    char separator() const { return separator_; }
 
     void formActivate();
     void button1Click(); // also Enter in a field, after the focus move
@@ -34,10 +31,7 @@ class Cs2CpForm {
   private:
     void calcResults();
 
-    MessageSink& messages_;
-    char separator_;
     const FormModel& main_;
-    FormModel form_;
     State s_;
 };
 

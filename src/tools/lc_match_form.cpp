@@ -8,14 +8,8 @@
 
 namespace korvan::tools {
 
-namespace {
-
-inline constexpr long double kPi = 3.14159265358979323846264338327950288L;
-
-} // namespace
-
 LcMatchForm::LcMatchForm(MessageSink& messages, char separator, const FormModel& mainForm)
-    : messages_(messages), separator_(separator), main_(mainForm) {
+    : ToolForm(messages, separator), main_(mainForm) {
     form_.setText("AEdit2", "50");
     for (int i = 5; i <= 8; ++i) form_.setText(FormModel::label(i), FormModel::label(i));
 }
@@ -35,7 +29,7 @@ void LcMatchForm::button1Click() {
 
 void LcMatchForm::calculate() {
     const auto read = [this](const char* field) {
-        return fp::toSingle(numeric::toNumber(form_.text(field), separator_));
+        return fp::toSingle(numeric::toNumber(form_.text(field), separator()));
     };
     s_.R1 = read("AEdit2");
     s_.R2 = read("AEdit3");
@@ -62,7 +56,7 @@ void LcMatchForm::calculate() {
     }
     // Shown only once all four are known, so a fault leaves the old texts.
     const auto text = [this](float value) {
-        return numeric::formatFixed(value, 10, 2, separator_) + "  ";
+        return numeric::formatFixed(value, 10, 2, separator()) + "  ";
     };
     const std::string l5 = text(r.Lseries), l6 = text(r.Cparallel), l7 = text(r.Cseries),
                       l8 = text(r.Lparallel);

@@ -7,18 +7,15 @@
 
 #include "model/form_model.h"
 #include "model/messages.h"
+#include "tools/tool_form.h"
 
 namespace korvan::tools {
 
 inline constexpr const char* kLcMatchCaption = "Matching L-C Network        ";
 
-class LcMatchForm {
+class LcMatchForm : public ToolForm {
   public:
     LcMatchForm(MessageSink& messages, char separator, const FormModel& mainForm);
-
-    FormModel& form() { return form_; }
-    const FormModel& form() const { return form_; }
-    char separator() const { return separator_; }
 
     void formActivate();
     void button1Click(); // also Enter in a field, after the focus move
@@ -33,10 +30,7 @@ class LcMatchForm {
   private:
     void calculate();
 
-    MessageSink& messages_;
-    char separator_;
     const FormModel& main_;
-    FormModel form_;
     State s_;
 };
 

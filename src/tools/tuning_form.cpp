@@ -10,9 +10,7 @@ namespace korvan::tools {
 
 namespace {
 
-inline constexpr long double kPi = 3.14159265358979323846264338327950288L;
 constexpr const char* kNoValue = "-----";
-constexpr const char* kInvalidInput = "Invalid or missing input value(s)";
 
 int cmDecimals(double cm) {
     if (cm < 1e-14) return 6;
@@ -30,7 +28,7 @@ int lmDecimals(double lm) {
 
 TuningForm::TuningForm(MessageSink& messages, char separator, const FormModel& mainForm,
                        const DesignState& mainState, std::function<void()> calculate)
-    : messages_(messages), separator_(separator), main_(mainForm), mainState_(mainState),
+    : ToolForm(messages, separator), main_(mainForm), mainState_(mainState),
       calculate_(std::move(calculate)) {
     form_.setItemIndex("RadioGroup1", 0);
     form_.setText("Panel2", " mH");
@@ -41,7 +39,7 @@ TuningForm::TuningForm(MessageSink& messages, char separator, const FormModel& m
 }
 
 std::string TuningForm::hzText(long double hz) const {
-    return numeric::formatFixed(hz, 8, 0, separator_) + "  ";
+    return numeric::formatFixed(hz, 8, 0, separator()) + "  ";
 }
 
 void TuningForm::formActivate() {
@@ -58,8 +56,8 @@ void TuningForm::formActivate() {
             form_.setText("AEdit7", form_.text("AEdit6"));
         // The current frequency starts 200 Hz below nominal.
         form_.setText("AEdit3", numeric::formatFixed(
-                                    numeric::toNumber(form_.text("AEdit2"), separator_) - 0.2L, 12,
-                                    3, separator_));
+                                    numeric::toNumber(form_.text("AEdit2"), separator()) - 0.2L, 12,
+                                    3, separator()));
         const ControlState* mainItem = main_.find("RadioGroup1");
         form_.setItemIndex("RadioGroup1", mainItem && mainItem->itemIndex == 1 ? 1 : 0);
         applyRadioGroup1();
@@ -89,11 +87,11 @@ void TuningForm::applyRadioGroup1() {
 }
 
 void TuningForm::aEdit1Exit() {
-    runToolEvent(messages_, [this] { numeric::toNumber(form_.text("AEdit1"), separator_); });
+    runToolEvent(messages_, [this] { numeric::toNumber(form_.text("AEdit1"), separator()); });
 }
 
 void TuningForm::getInputs() {
-    const bool read = readFields(form_, separator_,
+    const bool read = readFields(form_, separator(),
                                  {{"AEdit6", 1e-12L, s_.Ck12},
                                   {"AEdit7", 1e-12L, s_.Ck23},
                                   {"AEdit2", 1000, s_.fNom},
@@ -104,26 +102,26 @@ void TuningForm::getInputs() {
     if (s_.C0 == 0) s_.C0 = 1e-15;
     if (s_.fAct == 0) {
         s_.fAct = s_.fNom;
-        form_.setText("AEdit3", numeric::formatFixed(s_.fNom * 0.001L, 8, 3, separator_));
+        form_.setText("AEdit3", numeric::formatFixed(s_.fNom * 0.001L, 8, 3, separator()));
     }
     if (!read) messages_.show(okBox("Error", kInvalidInput, MsgIcon::Exclamation));
 }
 
 void TuningForm::calcXtalParms() {
     const long double f = s_.fNom;
-    const long double entered = numeric::toNumber(form_.text("AEdit1"), separator_);
+    const long double entered = numeric::toNumber(form_.text("AEdit1"), separator());
     if (form_.at("RadioGroup1").itemIndex != 1) {
         s_.Lm = fp::toDouble(entered * 0.001L);
         form_.setText("Label1", "Cm =                          fF");
         s_.Cm = fp::toDouble(1 / (4 * kPi * kPi * f * f * s_.Lm));
         form_.setText("Label2",
-                      numeric::formatFixed(s_.Cm * 1e15L, 12, cmDecimals(s_.Cm), separator_));
+                      numeric::formatFixed(s_.Cm * 1e15L, 12, cmDecimals(s_.Cm), separator()));
     } else {
         s_.Cm = fp::toDouble(entered * 1e-15L);
         form_.setText("Label1", "Lm =                          mH");
         s_.Lm = fp::toDouble(1 / (4 * kPi * kPi * f * f * s_.Cm));
         form_.setText("Label2",
-                      numeric::formatFixed(s_.Lm * 1000.0L, 12, lmDecimals(s_.Lm), separator_));
+                      numeric::formatFixed(s_.Lm * 1000.0L, 12, lmDecimals(s_.Lm), separator()));
     }
 
     s_.A = fp::toDouble(static_cast<long double>(s_.fAct) - s_.fNom);
@@ -136,7 +134,7 @@ void TuningForm::calcXtalParms() {
         s_.N = s_.A;
         // Rounded up to the whole Hz, so that the next calculation finds the
         // offset reached instead of repeating this message.
-        form_.setText("AEdit4", numeric::formatFixed(std::ceil(s_.N), 8, 0, separator_));
+        form_.setText("AEdit4", numeric::formatFixed(std::ceil(s_.N), 8, 0, separator()));
         form_.requestFocus(FocusMove::Control, "AEdit4");
         form_.setText("Label4", kNoValue);
         form_.setText("Label13", hzText(static_cast<long double>(s_.N) - s_.A));
@@ -155,7 +153,7 @@ void TuningForm::calcTuningC() {
     const long double fNom = s_.fNom, fAct = s_.fAct, Cm = s_.Cm, C0 = s_.C0;
     const double Cks = fp::toDouble(1 / (1 / static_cast<long double>(s_.Ck12) + 1 / s_.Ck23));
     const double fm = fp::toDouble(fNom * std::sqrt(Cm / (C0 + Cks) + 1));
-    const double x = fp::toDouble(fm - numeric::toNumber(form_.text("AEdit4"), separator_));
+    const double x = fp::toDouble(fm - numeric::toNumber(form_.text("AEdit4"), separator()));
 
     // The mesh's own capacitance Ca is positive only while fm - N lies between
     // the nominal series and parallel resonances; beyond them the capacitor
@@ -169,8 +167,8 @@ void TuningForm::calcTuningC() {
             "Error",
             "The nominal offset is beyond the reach of the reference mesh:\rwith these crystal "
             "and coupling values it must lie\rabove " +
-                numeric::formatFixed(lowest, 8, 1, separator_) + " Hz and below " +
-                numeric::formatFixed(highest, 8, 1, separator_) +
+                numeric::formatFixed(lowest, 8, 1, separator()) + " Hz and below " +
+                numeric::formatFixed(highest, 8, 1, separator()) +
                 " Hz.\rPlease change the offset value",
             MsgIcon::Exclamation));
         form_.setText("Label4", kNoValue);
@@ -181,7 +179,7 @@ void TuningForm::calcTuningC() {
     const double Ct = fp::toDouble(1 / (1 / static_cast<long double>(C2) - 1 / Ca));
     if (Ct < 1e-11) messages_.show(okBox("Error", kTooSmallWarning, MsgIcon::Exclamation));
     const long double pF = Ct * 1e12L;
-    form_.setText("Label4", numeric::formatFixed(pF, 6, pF > 99 ? 0 : 1, separator_));
+    form_.setText("Label4", numeric::formatFixed(pF, 6, pF > 99 ? 0 : 1, separator()));
     form_.setText("Label13", hzText(static_cast<long double>(s_.N) - s_.A));
 }
 

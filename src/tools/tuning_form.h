@@ -8,6 +8,7 @@
 #include "model/design_state.h"
 #include "model/form_model.h"
 #include "model/messages.h"
+#include "tools/tool_form.h"
 
 #include <functional>
 
@@ -21,16 +22,12 @@ inline constexpr const char* kTooSmallWarning =
     "The tuning capacitor becomes too small (<10pF)\ror even negative.\rPlease reduce the offset "
     "value";
 
-class TuningForm {
+class TuningForm : public ToolForm {
   public:
     // `mainForm` and `mainState` are the main window's, read at each
     // opening after `calculate` (its "Calculate") has run.
     TuningForm(MessageSink& messages, char separator, const FormModel& mainForm,
                const DesignState& mainState, std::function<void()> calculate);
-
-    FormModel& form() { return form_; }
-    const FormModel& form() const { return form_; }
-    char separator() const { return separator_; }
 
     // Events; each ends at an error it does not catch (general error report).
     void formActivate();
@@ -54,12 +51,9 @@ class TuningForm {
     void applyRadioGroup1();
     std::string hzText(long double hz) const;
 
-    MessageSink& messages_;
-    char separator_;
     const FormModel& main_;
     const DesignState& mainState_;
     std::function<void()> calculate_;
-    FormModel form_;
     State s_;
 };
 

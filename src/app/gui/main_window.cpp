@@ -1,6 +1,7 @@
 #include "app/gui/main_window.h"
 
 #include "app/gui/menu_commands.h"
+#include "model/gui/focus_requests.h"
 #include "model/gui/form_binder.h"
 #include "model/gui/qt_message_sink.h"
 #include "numeric/errors.h"
@@ -150,21 +151,8 @@ void MainWindow::changeForm(const std::function<void()>& change) {
 }
 
 void MainWindow::applyFocusRequests() {
-    for (const FocusRequest& request : form_.form().takeFocusRequests()) {
-        switch (request.move) {
-        case FocusMove::Next:
-            focusNextPrevChild(true);
-            break;
-        case FocusMove::Previous:
-            focusNextPrevChild(false);
-            break;
-        case FocusMove::Control:
-            if (auto* w = qobject_cast<QWidget*>(
-                    binder_->object(QString::fromStdString(request.control))))
-                w->setFocus(Qt::OtherFocusReason);
-            break;
-        }
-    }
+    korvan::gui::applyFocusRequests(form_.form(), *binder_, *this,
+                                    [this](bool next) { return focusNextPrevChild(next); });
 }
 
 // Only a change of the checked button is a click of the type buttons.

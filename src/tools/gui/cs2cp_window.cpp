@@ -43,11 +43,13 @@ void drawTerminations(QPainter& p) {
 
 Cs2CpWindow::Cs2CpWindow(const FormModel& mainModel, QWidget* mainWindow, MessageSink& messages,
                          char separator)
-    : CalculatorDialog("TForm8", tools::kCs2CpCaption, {kClientWidth, kOpenHeight}, kBackground,
-                       separator, mainWindow),
+    : ToolWindow("TForm8", QString::fromUtf8(tools::kCs2CpCaption), {kClientWidth, kOpenHeight},
+                 &messages, separator, mainWindow, Activation::OnShow, RadioFocus::GroupIsOneStop),
       form_(messages, separator, mainModel) {
+    setWindowBackground(kBackground);
     buildControls();
-    bindControls();
+    bind(form_.form());
+    connectEnter([this] { calculate(); }, true);
     move(200, 110); // the first place; later where the user left it
 }
 
@@ -93,7 +95,7 @@ void Cs2CpWindow::buildControls() {
     QWidget::setTabOrder(calc, f);
 }
 
-void Cs2CpWindow::activated() {
+void Cs2CpWindow::activate() {
     setFixedSize(kClientWidth, kOpenHeight);
     form_.formActivate();
     credit_->move(credit_->x(), height() - 17);

@@ -3,13 +3,13 @@
 // main window at each opening, converted into Rp with Cp across it.
 
 #include "tools/cs2cp_form.h"
-#include "tools/gui/calculator_dialog.h"
+#include "tools/gui/tool_window.h"
 
 class QLabel;
 
 namespace korvan::gui {
 
-class Cs2CpWindow : public CalculatorDialog {
+class Cs2CpWindow : public tools::gui::ToolWindow {
     Q_OBJECT
 
   public:
@@ -19,8 +19,7 @@ class Cs2CpWindow : public CalculatorDialog {
     tools::Cs2CpForm& form() { return form_; }
 
   protected:
-    FormModel& model() override { return form_.form(); }
-    void activated() override;
+    void activate() override;
     void calculate() override { form_.button1Click(); }
 
   private:

@@ -15,11 +15,11 @@ const QColor kNavy(0, 0, 128);
 } // namespace
 
 G3uurWindow::G3uurWindow(char decimalSeparator, MessageSink* messages, QWidget* parent)
-    : ToolWindow("TForm6", kG3uurCaption, {474, 335}, messages, parent),
+    : ToolWindow("TForm6", kG3uurCaption, {474, 335}, messages, decimalSeparator, parent),
       form_(this->messages(), decimalSeparator) {
     setBackground(this, rgb(224, 255, 255));
     buildControls(decimalSeparator);
-    bind(form_);
+    bind(form_.form());
     move(200, 111);
 
     // Enter moves the focus, then clicks the button.
@@ -29,8 +29,7 @@ G3uurWindow::G3uurWindow(char decimalSeparator, MessageSink* messages, QWidget* 
         syncFromModel();
         button->click();
     });
-    connect(button, &QPushButton::clicked, this,
-            [this] { runEvent([this] { form_.button1Click(); }); });
+    connect(button, &QPushButton::clicked, this, [this] { runEvent([this] { calculate(); }); });
 }
 
 void G3uurWindow::buildControls(char sep) {

@@ -17,6 +17,7 @@ class G3uurWindow : public ToolWindow {
 
   protected:
     void activate() override { form_.formActivate(); }
+    void calculate() override { form_.button1Click(); }
 
   private:
     void buildControls(char separator);

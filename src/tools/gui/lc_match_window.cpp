@@ -53,11 +53,13 @@ void drawNetworks(QPainter& p) {
 
 LcMatchWindow::LcMatchWindow(const FormModel& mainModel, QWidget* mainWindow, MessageSink& messages,
                              char separator)
-    : CalculatorDialog("TForm5", tools::kLcMatchCaption, {380, 270}, kBackground, separator,
-                       mainWindow),
+    : ToolWindow("TForm5", QString::fromUtf8(tools::kLcMatchCaption), {380, 270}, &messages,
+                 separator, mainWindow, Activation::OnShow, RadioFocus::GroupIsOneStop),
       form_(messages, separator, mainModel) {
+    setWindowBackground(kBackground);
     buildControls();
-    bindControls();
+    bind(form_.form());
+    connectEnter([this] { calculate(); }, true);
     move(200, 111); // the first place; later where the user left it
 }
 

@@ -2,12 +2,12 @@
 // The L-C matching window: frequency and R2 copied from the main window at
 // each opening, the two equivalent L sections drawn and their values below.
 
-#include "tools/gui/calculator_dialog.h"
+#include "tools/gui/tool_window.h"
 #include "tools/lc_match_form.h"
 
 namespace korvan::gui {
 
-class LcMatchWindow : public CalculatorDialog {
+class LcMatchWindow : public tools::gui::ToolWindow {
     Q_OBJECT
 
   public:
@@ -17,8 +17,7 @@ class LcMatchWindow : public CalculatorDialog {
     tools::LcMatchForm& form() { return form_; }
 
   protected:
-    FormModel& model() override { return form_.form(); }
-    void activated() override { form_.formActivate(); }
+    void activate() override { form_.formActivate(); }
     void calculate() override { form_.button1Click(); }
 
   private:

@@ -25,12 +25,14 @@ constexpr Qt::Alignment kRight = Qt::AlignRight | Qt::AlignVCenter;
 TuningWindow::TuningWindow(const FormModel& mainModel, const DesignState& mainState,
                            std::function<void()> calculateMain, QWidget* mainWindow,
                            MessageSink& messages, char separator)
-    : CalculatorDialog("TForm7", tools::kTuningCaption, {445, 339}, kBackground, separator,
-                       mainWindow),
+    : ToolWindow("TForm7", QString::fromUtf8(tools::kTuningCaption), {445, 339}, &messages,
+                 separator, mainWindow, Activation::OnShow, RadioFocus::GroupIsOneStop),
       form_(messages, separator, mainModel, mainState, std::move(calculateMain)),
       mainWindow_(mainWindow) {
+    setWindowBackground(kBackground);
     buildControls();
-    bindControls([this](FormBinder& b) { b.addRadioGroup("RadioGroup1", lmCm_); });
+    bind(form_.form(), [this](FormBinder& b) { b.addRadioGroup("RadioGroup1", lmCm_); });
+    connectEnter([this] { calculate(); }, true);
     aEdit1_->installEventFilter(this);
 }
 
@@ -176,7 +178,7 @@ bool TuningWindow::eventFilter(QObject* watched, QEvent* event) {
             form_.aEdit1Exit();
         }
     }
-    return CalculatorDialog::eventFilter(watched, event);
+    return ToolWindow::eventFilter(watched, event);
 }
 
 } // namespace korvan::gui

@@ -3,14 +3,14 @@
 // copies the crystal and the first coupling capacitors and calculates; the
 // tuning capacitor for the crystal's actual frequency is shown in Panel7.
 
-#include "tools/gui/calculator_dialog.h"
+#include "tools/gui/tool_window.h"
 #include "tools/tuning_form.h"
 
 class QButtonGroup;
 
 namespace korvan::gui {
 
-class TuningWindow : public CalculatorDialog {
+class TuningWindow : public tools::gui::ToolWindow {
     Q_OBJECT
 
   public:
@@ -23,8 +23,7 @@ class TuningWindow : public CalculatorDialog {
     tools::TuningForm& form() { return form_; }
 
   protected:
-    FormModel& model() override { return form_.form(); }
-    void activated() override { form_.formActivate(); }
+    void activate() override { form_.formActivate(); }
     void calculate() override { form_.button1Click(); }
     void beforeOpening() override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -16,16 +16,16 @@ const QColor kRedText(255, 0, 0);
 } // namespace
 
 Xtal3dbWindow::Xtal3dbWindow(char decimalSeparator, MessageSink* messages, QWidget* parent)
-    : ToolWindow("TForm4", kXtal3dbCaption, {446, 263}, messages, parent),
+    : ToolWindow("TForm4", kXtal3dbCaption, {446, 263}, messages, decimalSeparator, parent),
       form_(this->messages(), decimalSeparator) {
     setBackground(this, rgb(240, 240, 229));
     buildControls(decimalSeparator);
-    bind(form_);
+    bind(form_.form());
     move(200, 111);
 
     connectEnter([this] { form_.editReturnPressed(); });
     connect(findChild<QPushButton*>("Button1"), &QPushButton::clicked, this,
-            [this] { runEvent([this] { form_.button1Click(); }); });
+            [this] { runEvent([this] { calculate(); }); });
     for (int button = 1; button <= 2; ++button)
         connect(findChild<QRadioButton*>(QStringLiteral("RadioButton%1").arg(button)),
                 &QRadioButton::clicked, this, [this, button] { radioButtonClicked(button); });

@@ -18,6 +18,7 @@ class Xtal3dbWindow : public ToolWindow {
 
   protected:
     void activate() override { form_.formActivate(); }
+    void calculate() override { form_.button1Click(); }
 
   private:
     void buildControls(char separator);
