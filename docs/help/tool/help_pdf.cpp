@@ -8,9 +8,11 @@
 #include "model/clipboard.h"
 #include "model/messages.h"
 #include "response/gui/plot_view.h"
+#include "tools/gui/tool_windows.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QMouseEvent>
@@ -48,7 +50,8 @@ void moveMouse(QWidget* w, QPoint pos) {
 }
 
 // The default design with both extra traces on and the cursor near the
-// pass band's lower edge; then the plot alone in the 1 dB/div scale.
+// pass band's lower edge; then the plot alone in the 1 dB/div scale, and
+// the crystal-measurement windows.
 std::map<QString, QImage> windowPictures() {
     QTemporaryDir work;
     QDir::setCurrent(work.path());
@@ -64,6 +67,10 @@ std::map<QString, QImage> windowPictures() {
     window.findChild<QToolButton*>("SpeedButton3")->click();
     moveMouse(window.plot(), QPoint(251, 100));
     pictures["plot-1db.png"] = renderWindow(window.findChild<QWidget*>("Panel3"));
+    // The two crystal-measurement windows with their starting values.
+    korvan::tools::gui::ToolWindows tools(&window, form.form(), '.');
+    pictures["xtal3db-window.png"] = renderWindow(tools.window(QStringLiteral("TForm4")));
+    pictures["g3uur-window.png"] = renderWindow(tools.window(QStringLiteral("TForm6")));
     QDir::setCurrent(QDir::tempPath());
     return pictures;
 }
