@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -67,10 +68,14 @@ std::map<QString, QImage> windowPictures() {
     window.findChild<QToolButton*>("SpeedButton3")->click();
     moveMouse(window.plot(), QPoint(251, 100));
     pictures["plot-1db.png"] = renderWindow(window.findChild<QWidget*>("Panel3"));
-    // The two crystal-measurement windows with their starting values.
+    // The two crystal-measurement windows, calculated from their starting values.
     korvan::tools::gui::ToolWindows tools(&window, form.form(), '.');
-    pictures["xtal3db-window.png"] = renderWindow(tools.window(QStringLiteral("TForm4")));
-    pictures["g3uur-window.png"] = renderWindow(tools.window(QStringLiteral("TForm6")));
+    for (const auto& [name, picture] : {std::pair{"TForm4", "xtal3db-window.png"},
+                                        std::pair{"TForm6", "g3uur-window.png"}}) {
+        QDialog* tool = tools.window(QString::fromLatin1(name));
+        tool->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+        pictures[QString::fromLatin1(picture)] = renderWindow(tool);
+    }
     QDir::setCurrent(QDir::tempPath());
     return pictures;
 }
