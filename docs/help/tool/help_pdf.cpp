@@ -4,6 +4,7 @@
 //
 //   korvan-helppdf INPUT.md OUTPUT.pdf TITLE
 
+#include "analysis/gui/response_window.h"
 #include "app/gui/main_window.h"
 #include "model/clipboard.h"
 #include "model/messages.h"
@@ -76,6 +77,13 @@ std::map<QString, QImage> windowPictures() {
         tool->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
         pictures[QString::fromLatin1(picture)] = renderWindow(tool);
     }
+    // The response window of the same design, laid out as on screen.
+    korvan::analysis::gui::ResponseWindow response(form, messages);
+    response.resize(900, 640);
+    response.show();
+    response.designChanged();
+    QCoreApplication::processEvents();
+    pictures["response-window.png"] = renderWindow(&response);
     QDir::setCurrent(QDir::tempPath());
     return pictures;
 }
