@@ -5,6 +5,7 @@
 //   korvan-helppdf INPUT.md OUTPUT.pdf TITLE
 
 #include "analysis/gui/response_window.h"
+#include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
 #include "model/clipboard.h"
 #include "model/messages.h"
@@ -15,6 +16,7 @@
 #include <QCheckBox>
 #include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
@@ -26,6 +28,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <QTimer>
 #include <QToolButton>
 
 #include <cstdio>
@@ -84,6 +87,18 @@ std::map<QString, QImage> windowPictures() {
     response.designChanged();
     QCoreApplication::processEvents();
     pictures["response-window.png"] = renderWindow(&response);
+    // The tolerance window after a run with its starting spreads; the run is
+    // waited for, but never longer than a minute.
+    korvan::gui::ToleranceWindow tolerance(form);
+    tolerance.open();
+    QEventLoop wait;
+    QObject::connect(&tolerance, &korvan::gui::ToleranceWindow::runFinished, &wait,
+                     &QEventLoop::quit);
+    QTimer::singleShot(60000, &wait, &QEventLoop::quit);
+    tolerance.runClicked();
+    if (tolerance.running()) wait.exec();
+    QCoreApplication::processEvents();
+    pictures["tolerance-window.png"] = renderWindow(&tolerance);
     QDir::setCurrent(QDir::tempPath());
     return pictures;
 }
@@ -151,10 +166,12 @@ void layOut(QTextDocument& doc, const std::map<QString, QImage>& pictures) {
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform warns about every fixed-size window it shows.
+    // The offscreen platform warns about every fixed-size window it shows and
+    // every window raised.
     static const QtMessageHandler previous = qInstallMessageHandler(
         [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-            if (!message.contains("propagateSizeHints")) previous(type, context, message);
+            if (!message.contains("propagateSizeHints") && !message.contains("support raise()"))
+                previous(type, context, message);
         });
     QApplication app(argc, argv);
     if (argc != 4) {
