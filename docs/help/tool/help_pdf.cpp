@@ -74,8 +74,8 @@ std::map<QString, QImage> windowPictures() {
     pictures["plot-1db.png"] = renderWindow(window.findChild<QWidget*>("Panel3"));
     // The two crystal-measurement windows, calculated from their starting values.
     korvan::tools::gui::ToolWindows tools(&window, form.form(), '.');
-    for (const auto& [name, picture] : {std::pair{"TForm4", "xtal3db-window.png"},
-                                        std::pair{"TForm6", "g3uur-window.png"}}) {
+    for (const auto& [name, picture] :
+         {std::pair{"TForm4", "xtal3db-window.png"}, std::pair{"TForm6", "g3uur-window.png"}}) {
         QDialog* tool = tools.window(QString::fromLatin1(name));
         tool->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
         pictures[QString::fromLatin1(picture)] = renderWindow(tool);
