@@ -8,9 +8,11 @@ foreach(pdf ${HELP_DIR}/eKorvanHelp.pdf ${HELP_DIR}/dKorvanHelp.pdf)
         message(FATAL_ERROR "pdftotext failed on ${pdf}")
     endif()
     if(pdf MATCHES "dKorvanHelp")
-        set(headings "1. Das Hauptfenster" "6. Die Netzlisten" "9. Anhang: Beispiel und Hinweise zum Quarzabgleich")
+        set(headings "1. Das Hauptfenster" "6. Die Netzlisten" "9. Anhang: Beispiel und Hinweise zum Quarzabgleich"
+            "Response details… (Kontextmenü des Diagramms)" "VNA Measurement… (Menü Xtal)" "Unterbefehle")
     else()
-        set(headings "1. The main window" "6. The netlists" "9. Appendix: xtal tuning example and comments")
+        set(headings "1. The main window" "6. The netlists" "9. Appendix: xtal tuning example and comments"
+            "Response details… (plot context menu)" "VNA Measurement… (Xtal menu)" "Subcommands")
     endif()
     foreach(heading IN LISTS headings)
         string(FIND "${text}" "${heading}" at)

@@ -4,28 +4,43 @@
 //
 //   korvan-helppdf INPUT.md OUTPUT.pdf TITLE
 
+#include "analysis/gui/response_window.h"
+#include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
+#include "measurement/crystal_fit.h"
+#include "measurement/gui/vna_window.h"
 #include "model/clipboard.h"
 #include "model/messages.h"
 #include "response/gui/plot_view.h"
+#include "tools/gui/tool_windows.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
+#include <QTextStream>
 #include <QTextTable>
+#include <QTimer>
 #include <QToolButton>
 
+#include <cmath>
+#include <complex>
 #include <cstdio>
 #include <map>
+#include <numbers>
 #include <vector>
 
 namespace {
@@ -47,8 +62,48 @@ void moveMouse(QWidget* w, QPoint pos) {
     QCoreApplication::sendEvent(w, &move);
 }
 
+// Six crystals near 4998 kHz swept as a VNA would (RI, 50 Ohm, 401 points
+// over +-10 loaded bandwidths), fitted in the VNA window in sets of three.
+QImage vnaPicture(korvan::MainForm& form, korvan::gui::MainWindow& window, const QString& folder) {
+    const double offsetsHz[] = {0, 31, -22, 64, 12, 47};
+    const double rmOhm[] = {20, 23, 18, 26, 21, 19};
+    QStringList files;
+    for (int i = 0; i < 6; ++i) {
+        korvan::measurement::CrystalParameters xtal;
+        xtal.Lm_H = 0.062;
+        xtal.Rm_Ohm = rmOhm[i];
+        xtal.Cp_F = 4e-12;
+        const double fs = 4998000 + offsetsHz[i];
+        xtal.Cm_F = 1 / (std::pow(2 * std::numbers::pi * fs, 2) * xtal.Lm_H);
+        const double b = (100 + xtal.Rm_Ohm) / (2 * std::numbers::pi * xtal.Lm_H);
+        const QString path = QStringLiteral("%1/xtal%2.s2p").arg(folder).arg(i + 1);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) continue;
+        QTextStream out(&file);
+        out << "! crystal " << i + 1 << "\n# Hz S RI R 50\n";
+        for (int k = 0; k < 401; ++k) {
+            const double f = fs - 10 * b + 20 * b * k / 400;
+            const std::complex<double> s21 = korvan::measurement::seriesThroughS21(xtal, f, 50);
+            const std::complex<double> s11 = 1.0 - s21;
+            out << QString::asprintf("%.3f %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g\n", f,
+                                     s11.real(), s11.imag(), s21.real(), s21.imag(), s21.real(),
+                                     s21.imag(), s11.real(), s11.imag());
+        }
+        files << path;
+    }
+    korvan::gui::VnaWindow vna(form, window);
+    vna.resize(1000, 640);
+    vna.show();
+    vna.openFiles(files);
+    vna.findChild<QSpinBox*>(QStringLiteral("SetsOfN"))->setValue(3);
+    vna.findChild<QTableWidget*>(QStringLiteral("CrystalTable"))->selectRow(0);
+    QCoreApplication::processEvents();
+    return renderWindow(&vna);
+}
+
 // The default design with both extra traces on and the cursor near the
-// pass band's lower edge; then the plot alone in the 1 dB/div scale.
+// pass band's lower edge; then the plot alone in the 1 dB/div scale, and
+// the crystal-measurement windows.
 std::map<QString, QImage> windowPictures() {
     QTemporaryDir work;
     QDir::setCurrent(work.path());
@@ -64,6 +119,34 @@ std::map<QString, QImage> windowPictures() {
     window.findChild<QToolButton*>("SpeedButton3")->click();
     moveMouse(window.plot(), QPoint(251, 100));
     pictures["plot-1db.png"] = renderWindow(window.findChild<QWidget*>("Panel3"));
+    // The two crystal-measurement windows, calculated from their starting values.
+    korvan::tools::gui::ToolWindows tools(&window, form.form(), '.');
+    for (const auto& [name, picture] :
+         {std::pair{"TForm4", "xtal3db-window.png"}, std::pair{"TForm6", "g3uur-window.png"}}) {
+        QDialog* tool = tools.window(QString::fromLatin1(name));
+        tool->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+        pictures[QString::fromLatin1(picture)] = renderWindow(tool);
+    }
+    // The response window of the same design, laid out as on screen.
+    korvan::analysis::gui::ResponseWindow response(form, messages);
+    response.resize(900, 640);
+    response.show();
+    response.designChanged();
+    QCoreApplication::processEvents();
+    pictures["response-window.png"] = renderWindow(&response);
+    // The tolerance window after a run with its starting spreads; the run is
+    // waited for, but never longer than a minute.
+    korvan::gui::ToleranceWindow tolerance(form);
+    tolerance.open();
+    QEventLoop wait;
+    QObject::connect(&tolerance, &korvan::gui::ToleranceWindow::runFinished, &wait,
+                     &QEventLoop::quit);
+    QTimer::singleShot(60000, &wait, &QEventLoop::quit);
+    tolerance.runClicked();
+    if (tolerance.running()) wait.exec();
+    QCoreApplication::processEvents();
+    pictures["tolerance-window.png"] = renderWindow(&tolerance);
+    pictures["vna-window.png"] = vnaPicture(form, window, work.path());
     QDir::setCurrent(QDir::tempPath());
     return pictures;
 }
@@ -131,10 +214,12 @@ void layOut(QTextDocument& doc, const std::map<QString, QImage>& pictures) {
 
 int main(int argc, char* argv[]) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform warns about every fixed-size window it shows.
+    // The offscreen platform warns about every fixed-size window it shows and
+    // every window raised.
     static const QtMessageHandler previous = qInstallMessageHandler(
         [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
-            if (!message.contains("propagateSizeHints")) previous(type, context, message);
+            if (!message.contains("propagateSizeHints") && !message.contains("support raise()"))
+                previous(type, context, message);
         });
     QApplication app(argc, argv);
     if (argc != 4) {
