@@ -46,29 +46,30 @@ std::string tidy(const std::string& text) {
     return out;
 }
 
-void writeReport(std::ostream& out, const CopyingToolSpec& spec, const FormModel& form) {
+void writeReport(std::ostream& out, const CopyingToolCommand& calculator, const FormModel& form) {
     const auto lines = [&](const char* heading, const std::vector<ReportLine>& rows) {
         out << '\n' << heading << '\n';
         for (const auto& row : rows)
             out << "  " << std::left << std::setw(34) << row.caption << tidy(form.text(row.control))
                 << '\n';
     };
-    out << spec.title << '\n';
-    lines("Inputs", spec.inputs);
-    lines("Results", spec.results);
+    out << calculator.title << '\n';
+    lines("Inputs", calculator.inputs);
+    lines("Results", calculator.results);
 }
 
-bool isWarning(const CopyingToolSpec& spec, const Message& m) {
-    return std::find(spec.warnings.begin(), spec.warnings.end(), m.text) != spec.warnings.end();
+bool isWarning(const CopyingToolCommand& calculator, const Message& m) {
+    return std::find(calculator.warnings.begin(), calculator.warnings.end(), m.text) !=
+           calculator.warnings.end();
 }
 
-int exitCodeOf(const CopyingToolSpec& spec, const std::vector<StreamMessages::Shown>& shown,
-               std::size_t from) {
+int exitCodeOf(const CopyingToolCommand& calculator,
+               const std::vector<StreamMessages::Shown>& shown, std::size_t from) {
     int code = kExitDone;
     for (std::size_t i = from; i < shown.size(); ++i) {
         const Message& m = shown[i].message;
         if (m.icon == MsgIcon::Stop && m.title != "Error") return kExitFault;
-        if (m.title == "Error" && !isWarning(spec, m)) code = kExitRejected;
+        if (m.title == "Error" && !isWarning(calculator, m)) code = kExitRejected;
     }
     return code;
 }
@@ -92,20 +93,21 @@ std::optional<std::string> fileText(const std::string& path) {
 
 // A batch: one opening of the calculator on the design per row, its cells
 // typed into the fields (over those given as options) and Enter.
-int runBatch(const CopyingToolSpec& spec, MainForm& design, const std::string& csvText,
+int runBatch(const CopyingToolCommand& calculator, MainForm& design, const std::string& csvText,
              const std::vector<FieldText>& typed, bool asJson) {
     ToolCommand command;
-    command.name = spec.name;
-    command.title = spec.title;
-    for (const ToolOption& o : spec.options)
+    command.name = calculator.name;
+    command.title = calculator.title;
+    for (const ToolOption& o : calculator.options)
         command.inputs.push_back({columnOf(o), o.unit, o.help});
-    for (const BatchColumn& c : spec.batchColumns) command.results.push_back({c.name, c.name, ""});
+    for (const BatchColumn& c : calculator.batchColumns)
+        command.results.push_back({c.name, c.name, ""});
     command.calculate = [&](const ToolInputs& row, char) {
         ScriptedMessages boxes;
-        const auto session = spec.open(design, boxes);
+        const auto session = calculator.open(design, boxes);
         session->activate();
         std::vector<FieldText> cells = typed;
-        for (const ToolOption& o : spec.options)
+        for (const ToolOption& o : calculator.options)
             if (const auto it = row.find(columnOf(o)); it != row.end() && !it->second.empty())
                 cells.push_back({o.name, o.field, it->second});
         if (!cells.empty()) {
@@ -117,14 +119,14 @@ int runBatch(const CopyingToolSpec& spec, MainForm& design, const std::string& c
         takeMessages(result, boxes);
         result.refused =
             std::any_of(result.messages.begin(), result.messages.end(), [&](const Message& m) {
-                return (m.title == "Error" || m.icon == MsgIcon::Stop) && !isWarning(spec, m);
+                return (m.title == "Error" || m.icon == MsgIcon::Stop) && !isWarning(calculator, m);
             });
         const FormModel& tool = session->form();
-        for (const BatchColumn& c : spec.batchColumns)
+        for (const BatchColumn& c : calculator.batchColumns)
             result.values[c.name] = tidy(tool.text(c.control));
         json fields = json::object(), labels = json::object();
-        for (const auto& name : spec.fields) fields[name] = tool.text(name);
-        for (const auto& name : spec.labels) labels[name] = tool.text(name);
+        for (const auto& name : calculator.fields) fields[name] = tool.text(name);
+        for (const auto& name : calculator.labels) labels[name] = tool.text(name);
         result.json = {{"fields", fields},
                        {"labels", labels},
                        {"state", session->state()},
@@ -139,15 +141,15 @@ int runBatch(const CopyingToolSpec& spec, MainForm& design, const std::string& c
 
 } // namespace
 
-int runCopyingTool(const CopyingToolSpec& spec, int argc, const char* const* argv) {
-    CLI::App app{spec.description, argv[0]};
+int runCopyingTool(const CopyingToolCommand& calculator, int argc, const char* const* argv) {
+    CLI::App app{calculator.description, argv[0]};
     app.footer(kFooter);
     app.allow_extras();
     app.get_formatter()->column_width(24);
-    std::vector<std::string> values(spec.options.size());
+    std::vector<std::string> values(calculator.options.size());
     std::vector<CLI::Option*> given;
-    for (std::size_t i = 0; i < spec.options.size(); ++i) {
-        const ToolOption& o = spec.options[i];
+    for (std::size_t i = 0; i < calculator.options.size(); ++i) {
+        const ToolOption& o = calculator.options[i];
         given.push_back(app.add_option(o.name, values[i], o.help)->type_name(o.unit));
     }
     bool asJson = false;
@@ -176,15 +178,15 @@ int runCopyingTool(const CopyingToolSpec& spec, int argc, const char* const* arg
     const auto& options = std::get<CliOptions>(parsed);
 
     std::vector<FieldText> typed;
-    for (std::size_t i = 0; i < spec.options.size(); ++i) {
+    for (std::size_t i = 0; i < calculator.options.size(); ++i) {
         if (given[i]->count() == 0) continue;
         const auto text = typeIntoField(values[i], options.separator);
         if (!text) {
-            std::cerr << "korvan-cli: " << spec.options[i].name << " '" << values[i]
+            std::cerr << "korvan-cli: " << calculator.options[i].name << " '" << values[i]
                       << "' cannot stand in its field: digits and one decimal separator only\n";
             return kExitUsage;
         }
-        typed.push_back({spec.options[i].name, spec.options[i].field, *text});
+        typed.push_back({calculator.options[i].name, calculator.options[i].field, *text});
     }
 
     std::error_code ec;
@@ -199,9 +201,9 @@ int runCopyingTool(const CopyingToolSpec& spec, int argc, const char* const* arg
     if (runDesign(form, messages, options).exitCode == kExitUsage) return kExitUsage;
     // The window cannot be opened where the main window's command is off
     // (the tuning window with Cohn or QER, Cs to Cp with QER).
-    if (const ControlState* item = form.form().find(spec.menuItem);
+    if (const ControlState* item = form.form().find(calculator.menuItem);
         item && (!item->enabled || !item->visible)) {
-        std::cerr << "korvan-cli " << spec.name << ": the main window offers this calculator "
+        std::cerr << "korvan-cli " << calculator.name << ": the main window offers this calculator "
                   << "only for other filter types (its menu command is off for this one)\n";
         return kExitUsage;
     }
@@ -209,14 +211,14 @@ int runCopyingTool(const CopyingToolSpec& spec, int argc, const char* const* arg
     if (!csvFile.empty()) {
         const auto text = fileText(csvFile);
         if (!text) {
-            std::cerr << "korvan-cli " << spec.name << ": the CSV file '" << csvFile
+            std::cerr << "korvan-cli " << calculator.name << ": the CSV file '" << csvFile
                       << "' cannot be read\n";
             return kExitUsage;
         }
-        return runBatch(spec, form, *text, typed, asJson);
+        return runBatch(calculator, form, *text, typed, asJson);
     }
 
-    const auto session = spec.open(form, messages);
+    const auto session = calculator.open(form, messages);
     std::size_t lastCalculation = messages.shown().size();
     session->activate();
     if (!typed.empty()) {
@@ -228,8 +230,8 @@ int runCopyingTool(const CopyingToolSpec& spec, int argc, const char* const* arg
     const FormModel& tool = session->form();
     if (asJson) {
         json fields = json::object(), labels = json::object(), shown = json::array();
-        for (const auto& name : spec.fields) fields[name] = tool.text(name);
-        for (const auto& name : spec.labels) labels[name] = tool.text(name);
+        for (const auto& name : calculator.fields) fields[name] = tool.text(name);
+        for (const auto& name : calculator.labels) labels[name] = tool.text(name);
         for (const auto& box : messages.shown())
             shown.push_back({{"title", box.message.title},
                              {"text", withLineBreaks(box.message.text)},
@@ -240,14 +242,14 @@ int runCopyingTool(const CopyingToolSpec& spec, int argc, const char* const* arg
                           {"messages", shown}};
         std::cout << out.dump(2, ' ', false, json::error_handler_t::replace) << '\n';
     } else {
-        writeReport(std::cout, spec, tool);
+        writeReport(std::cout, calculator, tool);
     }
     std::cout.flush();
     if (!std::cout) {
         std::cerr << "korvan-cli: the output could not be written\n";
         return kExitFault;
     }
-    return exitCodeOf(spec, messages.shown(), lastCalculation);
+    return exitCodeOf(calculator, messages.shown(), lastCalculation);
 }
 
 } // namespace korvan::cli

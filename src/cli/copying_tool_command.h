@@ -65,7 +65,7 @@ struct BatchColumn {
     const char* control;
 };
 
-struct CopyingToolSpec {
+struct CopyingToolCommand {
     const char* name;
     const char* description;
     const char* title;    // heading of the readable report
@@ -81,7 +81,7 @@ struct CopyingToolSpec {
     std::function<std::unique_ptr<ToolSession>(MainForm&, MessageSink&)> open;
 };
 
-int runCopyingTool(const CopyingToolSpec& spec, int argc, const char* const* argv);
+int runCopyingTool(const CopyingToolCommand& calculator, int argc, const char* const* argv);
 
 // The three subcommands.
 int runTuningCommand(int argc, const char* const* argv);

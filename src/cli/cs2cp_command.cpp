@@ -16,7 +16,7 @@ nlohmann::ordered_json stateJson(const tools::Cs2CpForm& form) {
 } // namespace
 
 int runCs2CpCommand(int argc, const char* const* argv) {
-    static const CopyingToolSpec spec{
+    static const CopyingToolCommand calculator{
         "cs2cp",
         "korvan-cli cs2cp: converts the series termination Rs with Cs (the first tuning "
         "capacitor) into the equivalent parallel termination Rp with Cp across it, at one "
@@ -38,7 +38,7 @@ int runCs2CpCommand(int argc, const char* const* argv) {
             return std::make_unique<FormSession<tools::Cs2CpForm>>(stateJson, messages,
                                                                    main.separator(), main.form());
         }};
-    return runCopyingTool(spec, argc, argv);
+    return runCopyingTool(calculator, argc, argv);
 }
 
 } // namespace korvan::cli

@@ -21,7 +21,7 @@ nlohmann::ordered_json stateJson(const tools::LcMatchForm& form) {
 } // namespace
 
 int runLcMatchCommand(int argc, const char* const* argv) {
-    static const CopyingToolSpec spec{
+    static const CopyingToolCommand calculator{
         "lcmatch",
         "korvan-cli lcmatch: the two L-section networks (low-pass: series L, shunt C across R2; "
         "high-pass: series C, shunt L across R2) that match R1 to a larger R2 at one frequency. "
@@ -50,7 +50,7 @@ int runLcMatchCommand(int argc, const char* const* argv) {
             return std::make_unique<FormSession<tools::LcMatchForm>>(stateJson, messages,
                                                                      main.separator(), main.form());
         }};
-    return runCopyingTool(spec, argc, argv);
+    return runCopyingTool(calculator, argc, argv);
 }
 
 } // namespace korvan::cli

@@ -16,7 +16,7 @@ nlohmann::ordered_json stateJson(const tools::TuningForm& form) {
 } // namespace
 
 int runTuningCommand(int argc, const char* const* argv) {
-    static const CopyingToolSpec spec{
+    static const CopyingToolCommand calculator{
         "tuning",
         "korvan-cli tuning: the tuning capacitor that puts a crystal of another actual series "
         "frequency at the design's mesh offset (reference mesh 2, set by Ck12 and Ck23). The "
@@ -62,7 +62,7 @@ int runTuningCommand(int argc, const char* const* argv) {
                 stateJson, messages, main.separator(), main.form(), main.state(),
                 [&main] { main.calculateClicked(); });
         }};
-    return runCopyingTool(spec, argc, argv);
+    return runCopyingTool(calculator, argc, argv);
 }
 
 } // namespace korvan::cli
