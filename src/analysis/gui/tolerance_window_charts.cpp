@@ -18,6 +18,16 @@ using namespace analysis;
 
 namespace {
 
+// removeAxis hands the axis back instead of deleting it, as removeAllSeries
+// does with the series.
+void clearChart(QChart* chart) {
+    chart->removeAllSeries();
+    for (QAbstractAxis* axis : chart->axes()) {
+        chart->removeAxis(axis);
+        delete axis;
+    }
+}
+
 void addEnvelopeAxes(QChart* chart, double fromKHz, double toKHz, double deepestDb) {
     auto* x = new QValueAxis;
     x->setTitleText("Offset from the span's centre [kHz]");
@@ -39,8 +49,7 @@ void addEnvelopeAxes(QChart* chart, double fromKHz, double toKHz, double deepest
 
 void ToleranceWindow::drawEnvelope(const ToleranceResult& r) {
     QChart* chart = envelopeView_->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
+    clearChart(chart);
     chart->setTitle("S21 over the span: best, median and worst of the trials");
     const Envelope& e = r.envelope;
     if (e.f.empty()) return;
@@ -70,6 +79,9 @@ void ToleranceWindow::drawEnvelope(const ToleranceResult& r) {
     dashed.setWidthF(1.2);
     nominal->setPen(dashed);
     auto* band = new QAreaSeries(best, worst);
+    // The area series draws its two edges but does not own them.
+    best->setParent(band);
+    worst->setParent(band);
     band->setName("best to worst");
     band->setColor(QColor(120, 160, 230, 90));
     band->setBorderColor(QColor(120, 160, 230, 90));
@@ -84,8 +96,7 @@ void ToleranceWindow::drawEnvelope(const ToleranceResult& r) {
 
 void ToleranceWindow::drawNominal() {
     QChart* chart = envelopeView_->chart();
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
+    clearChart(chart);
     QString problem;
     const auto design = currentDesign(&problem);
     if (!design) {
@@ -115,8 +126,7 @@ void ToleranceWindow::drawNominal() {
 void ToleranceWindow::drawHistogram(QChart* chart, const std::vector<double>& values,
                                     const QString& title, const QString& unit,
                                     const std::vector<double>& marks) {
-    chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes()) chart->removeAxis(axis);
+    clearChart(chart);
     chart->setTitle(title + " of the trials");
     chart->legend()->hide();
     const Histogram h = histogram(values, 40);
@@ -134,6 +144,7 @@ void ToleranceWindow::drawHistogram(QChart* chart, const std::vector<double>& va
     }
     top->append(h.lowest + static_cast<double>(h.counts.size()) * h.width, 0);
     auto* area = new QAreaSeries(top);
+    top->setParent(area);
     area->setColor(QColor(90, 150, 90, 160));
     area->setBorderColor(QColor(40, 100, 40));
     chart->addSeries(area);
