@@ -278,8 +278,12 @@ void ToleranceWindow::open() {
 }
 
 void ToleranceWindow::designChanged() {
-    showStandardValues();
-    if (!result_) drawNominal();
+    // Hidden, the window only notes the change: open() draws the design
+    // then, and the main window's calculations do not pay for it.
+    if (isVisible()) {
+        showStandardValues();
+        if (!result_) drawNominal();
+    }
     if (result_ && !running())
         status_->setText("The design has changed since this run: run again for its spreads.");
 }
