@@ -144,8 +144,12 @@ void MainWindow::syncFromModel() {
     if (windowTitle() != caption) setWindowTitle(caption);
 }
 
-void MainWindow::changeForm(const std::function<void()>& change) {
+void MainWindow::takeFields() {
     binder_->toModel(form_.form());
+}
+
+void MainWindow::changeForm(const std::function<void()>& change) {
+    takeFields();
     change();
     syncFromModel();
 }

@@ -51,6 +51,9 @@ class MainWindow : public QMainWindow {
     // A change of the form outside the main form's events (a menu command):
     // the fields' texts are taken first, so the copy back keeps the typing.
     void changeForm(const std::function<void()>& change);
+    // Takes the fields' texts into the model without an event (the windows
+    // that copy from the main window read typing not yet calculated).
+    void takeFields();
 
     widgets::TAEdit* edit(int number) const;
     response::PlotView* plot() const { return plot_; }

@@ -1,17 +1,16 @@
 #include "tools/gui/copying_tool_windows.h"
 
-#include "model/gui/form_binder.h"
+#include "app/gui/main_window.h"
 #include "tools/gui/cs2cp_window.h"
 #include "tools/gui/lc_match_window.h"
 #include "tools/gui/tuning_window.h"
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QMainWindow>
 
 namespace korvan::gui {
 
-CopyingToolWindows::CopyingToolWindows(QMainWindow& mainWindow, FormModel& mainModel,
+CopyingToolWindows::CopyingToolWindows(MainWindow& mainWindow, FormModel& mainModel,
                                        const DesignState& mainState, MessageSink& messages,
                                        char separator)
     : main_(mainWindow), mainModel_(mainModel), mainState_(mainState), messages_(messages),
@@ -26,7 +25,8 @@ Cs2CpWindow* CopyingToolWindows::addCs2Cp() {
     if (cs2cp_) return cs2cp_;
     cs2cp_ = new Cs2CpWindow(mainModel_, &main_, messages_, separator_);
     connectAction("Cs2Cp1", [this] {
-        takeMainFields();
+        // Typing not yet calculated belongs to what the window copies.
+        main_.takeFields();
         cs2cp_->openModal();
     });
     return cs2cp_;
@@ -36,7 +36,8 @@ LcMatchWindow* CopyingToolWindows::addLcMatch() {
     if (lcMatch_) return lcMatch_;
     lcMatch_ = new LcMatchWindow(mainModel_, &main_, messages_, separator_);
     connectAction("Match1", [this] {
-        takeMainFields();
+        // Typing not yet calculated belongs to what the window copies.
+        main_.takeFields();
         lcMatch_->openModal();
     });
     return lcMatch_;
@@ -44,12 +45,13 @@ LcMatchWindow* CopyingToolWindows::addLcMatch() {
 
 TuningWindow* CopyingToolWindows::addTuning() {
     if (tuning_) return tuning_;
-    QMainWindow* mainWindow = &main_;
+    MainWindow* mainWindow = &main_;
     const auto pressCalculate = [mainWindow] {
         if (auto* calculate = mainWindow->findChild<QAbstractButton*>("SpeedButton1"))
             calculate->click();
     };
-    tuning_ = new TuningWindow(mainModel_, mainState_, pressCalculate, &main_, messages_, separator_);
+    tuning_ =
+        new TuningWindow(mainModel_, mainState_, pressCalculate, &main_, messages_, separator_);
     connectAction("XtalTuning1", [this] { tuning_->openModal(); });
     return tuning_;
 }
@@ -58,13 +60,6 @@ void CopyingToolWindows::addAll() {
     addCs2Cp();
     addLcMatch();
     addTuning();
-}
-
-void CopyingToolWindows::takeMainFields() {
-    // The client area only: the calculator windows below the main window
-    // reuse its control names.
-    QWidget* client = main_.centralWidget();
-    FormBinder(client ? static_cast<QObject*>(client) : &main_).toModel(mainModel_);
 }
 
 } // namespace korvan::gui

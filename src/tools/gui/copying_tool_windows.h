@@ -8,9 +8,10 @@
 #include "model/form_model.h"
 #include "model/messages.h"
 
-class QMainWindow;
 
 namespace korvan::gui {
+
+class MainWindow;
 
 class TuningWindow;
 class LcMatchWindow;
@@ -23,7 +24,7 @@ class CopyingToolWindows {
     // those of its main form. The windows are children of the main window;
     // nothing is created until the add functions run, so that the program
     // can interleave them with the other tool windows in its creation order.
-    CopyingToolWindows(QMainWindow& mainWindow, FormModel& mainModel, const DesignState& mainState,
+    CopyingToolWindows(MainWindow& mainWindow, FormModel& mainModel, const DesignState& mainState,
                        MessageSink& messages, char separator);
 
     // Each creates its window once and connects its menu command.
@@ -38,13 +39,10 @@ class CopyingToolWindows {
     Cs2CpWindow* cs2cp() const { return cs2cp_; }
 
   private:
-    // Field texts typed into the main window but not yet calculated belong
-    // to what the windows copy: bring them into the main model first.
-    void takeMainFields();
 
     template <typename Open> void connectAction(const char* name, Open open);
 
-    QMainWindow& main_;
+    MainWindow& main_;
     FormModel& mainModel_;
     const DesignState& mainState_;
     MessageSink& messages_;
