@@ -242,7 +242,9 @@ LadderDesign designLadder(const DesignRequest& r) {
         } else {
             // Without a Cs the loop is the coupling capacitors alone.
             p.meshHz = unpulledMeshHz(*e, xs[i], static_cast<int>(i));
-            p.leftAboveHz = std::max(0.0, p.meshHz - meshFrequencyHz(*e, xs, ref));
+            // Rounding leaves the reference a hair off its own frequency.
+            const double above = p.meshHz - meshFrequencyHz(*e, xs, ref);
+            if (static_cast<int>(i) != ref && above > 1e-9 * p.meshHz) p.leftAboveHz = above;
         }
         out.positions.push_back(std::move(p));
     }
