@@ -62,11 +62,14 @@ int referenceIndex(const DesignRequest& r, const std::vector<analysis::Crystal>&
             tied.push_back(i);
     // Equal crystals: the one whose mesh the couplings pull furthest, so
     // that every other mesh can be tuned up to it.
+    std::optional<int> tooWide;
     for (int i : tied) {
         const auto e = synthesise(inputFor(r, xs, r.bandwidthHz, i), Linearisation::BandEdge);
         if (e && e->unreachable().empty()) return i;
+        if (!e && !tooWide) tooWide = i;
     }
-    return tied.front();
+    // None works: where the bandwidth is the reason, say so.
+    return tooWide.value_or(tied.front());
 }
 
 // The mesh frequency of position i with only its coupling capacitors.
