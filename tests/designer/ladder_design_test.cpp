@@ -1,11 +1,15 @@
+#include "app/main_form.h"
 #include "designer/crystal_placement.h"
 #include "designer/crystal_reactance.h"
 #include "designer/designer_support.h"
 #include "designer/family_coefficients.h"
+#include "model/clipboard.h"
+#include "model/messages.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 #include <random>
 
@@ -104,34 +108,54 @@ TEST(ladder_design_test, randomBatchesKeepThePromise) {
     }
 }
 
-// n identical crystals: the described design's reference crystal and
-// others; the lossless ladder keeps the promise.
-TEST(ladder_design_test, identicalCrystalsKeepThePromise) {
+// n identical crystals: the lossless ladder keeps the promise, and from
+// three poles on it is the main window's design (whose closed form maps the
+// prototype through the same crystal reactance), element by element.
+TEST(ladder_design_test, identicalCrystalsAreTheDescribedDesign) {
     struct Case {
-        double fsHz, lmH, cpF, bandwidthHz, rippleDb;
-        int poles;
-    } cases[] = {{4998e3, 0.062, 4e-12, 3000, 1.0, 8},
-                 {4998e3, 0.062, 4e-12, 3000, 1.0, 5},
-                 {4998e3, 0.062, 4e-12, 2400, 0, 2},
-                 {4998e3, 0.062, 4e-12, 2400, 0.1, 3},
-                 {9e6, 0.018, 3.5e-12, 2700, 0.2, 14}};
+        const char *lmMh, *fsKhz, *cpPf, *bwKhz, *rippleDb, *poles;
+    } cases[] = {
+        {"62", "4998", "4", "3", "1", "8"},        {"62", "4998", "4", "3", "1", "5"},
+        {"62", "4998", "4", "2.4", "0", "2"},      {"62", "4998", "4", "2.4", "0.1", "3"},
+        {"18", "9000", "3.5", "2.7", "0.2", "14"}, {"15.5", "8000", "5", "2.557", "0.1", "12"}};
     for (const Case& c : cases) {
+        ScriptedMessages messages;
+        RecordingClipboard clipboard;
+        MainForm form{messages, clipboard, std::filesystem::temp_directory_path(), '.'};
+        form.setExportEnabled(false);
+        const char* fields[][2] = {{"AEdit1", c.lmMh},  {"AEdit2", c.fsKhz},    {"AEdit3", c.cpPf},
+                                   {"AEdit4", c.bwKhz}, {"AEdit5", c.rippleDb}, {"AEdit6", c.poles},
+                                   {"AEdit8", "0"}};
+        for (const auto& [field, text] : fields) form.form().setText(field, text);
+        form.filterTypeClicked(FilterType::ChebyshevButterworth);
+        const DesignState& s = form.state();
+
+        const int n = s.Poles;
+        const double ripple = std::stod(c.rippleDb);
         DesignRequest r;
-        r.crystals = identicalCrystals(crystalAt(c.fsHz, c.lmH, c.cpF, 20), c.poles);
-        r.coefficients = familyCoefficients(
-            c.rippleDb > 0 ? Family::Chebyshev : Family::Butterworth, c.poles, c.rippleDb);
-        r.bandwidthHz = c.bandwidthHz;
+        r.crystals = identicalCrystals({s.Lm, s.Cm, 0, s.Cp}, n);
+        r.coefficients =
+            familyCoefficients(ripple > 0 ? Family::Chebyshev : Family::Butterworth, n, ripple);
+        r.bandwidthHz = s.B3db;
         r.compensation = Compensation::None;
         const LadderDesign d = designLadder(r);
-        const std::string what = std::to_string(c.poles) + " poles";
-        expectPromise(d, c.bandwidthHz, c.rippleDb, false, what);
-        // Symmetric, with the reference where the couplings pull most.
-        const int n = c.poles;
-        for (int i = 0; i < n; ++i)
-            EXPECT_NEAR(d.positions[static_cast<std::size_t>(i)].csF,
-                        d.positions[static_cast<std::size_t>(n - 1 - i)].csF,
-                        1e-6 * d.positions[static_cast<std::size_t>(i)].csF + 1e-18)
-                << what;
+        const std::string what = std::string(c.poles) + " poles";
+        expectPromise(d, s.B3db, ripple, false, what);
+        if (n < 3) continue; // two poles: the described design pulls both meshes
+        EXPECT_NEAR(d.sourceOhm, s.Zterm, 1e-3 * s.Zterm) << what;
+        EXPECT_NEAR(d.loadOhm, s.Zterm, 1e-3 * s.Zterm) << what;
+        for (int i = 1; i < n; ++i)
+            EXPECT_NEAR(d.couplingF[static_cast<std::size_t>(i - 1)],
+                        s.Ck[static_cast<std::size_t>(i)], 1e-3 * s.Ck[static_cast<std::size_t>(i)])
+                << what << " Ck" << i;
+        EXPECT_NEAR(d.designHz, s.fm, 2) << what;
+        for (int i = 1; i <= n; ++i) {
+            const auto& p = d.positions[static_cast<std::size_t>(i - 1)];
+            EXPECT_NEAR(p.csF, s.Cs[static_cast<std::size_t>(i)],
+                        1e-3 * s.Cs[static_cast<std::size_t>(i)] + 1e-16)
+                << what << " Cs" << i;
+            EXPECT_NEAR(p.meshHz, s.fMesh, 2) << what << " mesh " << i;
+        }
     }
 }
 
