@@ -158,6 +158,12 @@ json designJson(const Inputs& in, const LadderDesign& d, const BuildSheet& sheet
     return out;
 }
 
+std::string pfText(double f) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", f * 1e12);
+    return text;
+}
+
 void writeReport(std::ostream& out, const Inputs& in, const LadderDesign& d,
                  const BuildSheet& sheet, const std::optional<Placement>& placement) {
     char line[256];
@@ -186,8 +192,7 @@ void writeReport(std::ostream& out, const Inputs& in, const LadderDesign& d,
         const auto& p = d.positions[i];
         std::snprintf(line, sizeof line, "%4zu %-24.24s %14.3f %15.3f %12.1f %10s%s\n", i + 1,
                       p.crystal.name.c_str(), seriesResonanceHz(p.crystal.model), p.meshHz,
-                      p.meshOffsetHz,
-                      p.csF > 0 ? std::to_string(p.csF * 1e12).substr(0, 7).c_str() : "none",
+                      p.meshOffsetHz, p.csF > 0 ? pfText(p.csF).c_str() : "none",
                       p.leftAboveHz > 0 ? "  (left above: no Cs lowers a mesh)" : "");
         out << line;
     }
@@ -364,7 +369,32 @@ int runLadderCommand(int argc, const char* const* argv) {
     app.add_flag("--pairs", in.pairs,
                  "The standard-value ladder uses the nearest pair in parallel per capacitor");
     app.add_flag("--json", in.json, "Print one JSON object (see docs/json.md)");
-    addResponseOptions(app, in.response);
+    auto& o = in.response;
+    app.add_option("--touchstone", o.touchstone,
+                   "Write the response of the ladder as built as a Touchstone two-port file "
+                   "(version 2.0 with [Reference] when the terminations differ)")
+        ->type_name("FILE");
+    app.add_option("--response-csv", o.csv,
+                   "Write the response as CSV: f [Hz], S21 [dB], S21 phase [deg], S11 [dB], "
+                   "VSWR, group delay [s]")
+        ->type_name("FILE");
+    app.add_option("--ngspice", o.ngspice, "Write an ngspice deck of the ladder as built")
+        ->type_name("FILE");
+    app.add_option("--points", o.points, "Points of the response, 2 to 100001 (default 1001)")
+        ->type_name("N");
+    app.add_option("--start", o.startKHz,
+                   "First frequency of the response [kHz] (default: 2.5 bandwidths below the "
+                   "centre)")
+        ->type_name("KHZ");
+    app.add_option("--stop", o.stopKHz,
+                   "Last frequency of the response [kHz] (default: 2.5 bandwidths above)")
+        ->type_name("KHZ");
+    app.add_option("--ref", o.refOhm,
+                   "Reference resistance of both ports [Ohm] (default: the source and the load "
+                   "termination)")
+        ->type_name("OHM");
+    app.add_option("--format", o.format, "Touchstone number format (default db)")
+        ->type_name("db|ma|ri");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -408,9 +438,6 @@ int runLadderCommand(int argc, const char* const* argv) {
         if (ext != ".csv" && ext != ".pdf")
             return fail("--build-sheet '" + sheet + "' must end in .csv or .pdf", kExitUsage);
     }
-    if (in.response.jsonResponse)
-        return fail("--response is not offered here: write --touchstone or --response-csv",
-                    kExitUsage);
     if (const auto problem = responseOptionsProblem(in.response, in.json))
         return fail(*problem, kExitUsage);
     const bool crystalOptions =
