@@ -117,7 +117,7 @@ json designJson(const Inputs& in, const LadderDesign& d, const BuildSheet& sheet
                              {"Cs_F", p.csF > 0 ? json(p.csF) : json(nullptr)},
                              {"mesh_Hz", p.meshHz},
                              {"mesh_offset_Hz", p.meshOffsetHz}});
-        if (p.leftAboveHz > 0) positions.back()["left_above_Hz"] = p.leftAboveHz;
+        if (p.leftOffHz != 0) positions.back()["left_off_Hz"] = p.leftOffHz;
     }
     json out = {
         {"design_Hz", d.designHz},
@@ -193,7 +193,9 @@ void writeReport(std::ostream& out, const Inputs& in, const LadderDesign& d,
         std::snprintf(line, sizeof line, "%4zu %-24.24s %14.3f %15.3f %12.1f %10s%s\n", i + 1,
                       p.crystal.name.c_str(), seriesResonanceHz(p.crystal.model), p.meshHz,
                       p.meshOffsetHz, p.csF > 0 ? pfText(p.csF).c_str() : "none",
-                      p.leftAboveHz > 0 ? "  (left above: no Cs lowers a mesh)" : "");
+                      p.leftOffHz > 0   ? "  (left above: no Cs lowers a mesh)"
+                      : p.leftOffHz < 0 ? "  (left below: a Cs would be too large)"
+                                        : "");
         out << line;
     }
     out << "\n";

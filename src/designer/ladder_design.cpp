@@ -101,14 +101,17 @@ double meshFrequencyHz(const LadderElements& e, const std::vector<analysis::Crys
                       "; place it elsewhere or choose another reference");
 }
 
-// Meshes just above the mesh frequency go without a capacitor.
+// Meshes just above the mesh frequency go without a capacitor (none can
+// lower them), and so do meshes just below it: a Cs of many nanofarads
+// for a few hertz would be no part anyone fits, nor one a trimmer tunes.
 void acceptNearMeshes(LadderElements& e, const std::vector<analysis::Crystal>& xs, int ref,
                       double bandwidthHz) {
     const double meshHz = meshFrequencyHz(e, xs, ref);
-    for (int i : e.unreachable())
-        if (unpulledMeshHz(e, xs[static_cast<std::size_t>(i)], i) - meshHz <=
-            kMeshTolerance * bandwidthHz)
-            e.tuningElastance[static_cast<std::size_t>(i)] = 0;
+    for (std::size_t i = 0; i < xs.size(); ++i) {
+        if (static_cast<int>(i) == ref || e.tuningElastance[i] == 0) continue;
+        const double ownHz = unpulledMeshHz(e, xs[i], static_cast<int>(i));
+        if (std::fabs(ownHz - meshHz) <= kMeshTolerance * bandwidthHz) e.tuningElastance[i] = 0;
+    }
 }
 
 // The widest bandwidth for which the reference mesh can go without a
@@ -246,8 +249,8 @@ LadderDesign designLadder(const DesignRequest& r) {
             // Without a Cs the loop is the coupling capacitors alone.
             p.meshHz = unpulledMeshHz(*e, xs[i], static_cast<int>(i));
             // Rounding leaves the reference a hair off its own frequency.
-            const double above = p.meshHz - meshFrequencyHz(*e, xs, ref);
-            if (static_cast<int>(i) != ref && above > 1e-9 * p.meshHz) p.leftAboveHz = above;
+            const double off = p.meshHz - meshFrequencyHz(*e, xs, ref);
+            if (static_cast<int>(i) != ref && std::fabs(off) > 1e-9 * p.meshHz) p.leftOffHz = off;
         }
         out.positions.push_back(std::move(p));
     }

@@ -51,9 +51,10 @@ inline constexpr int kMaxRefineSteps = 12;
 inline constexpr double kPromisedBandwidth = 0.01; // of the bandwidth
 inline constexpr double kPromisedRippleDb = 0.05;  // from the family's ripple
 inline constexpr double kPromisedCentre = 0.02;    // of the bandwidth
-// A mesh that resonates above the reference's without a capacitor by at
-// most this share of the bandwidth (a crystal a few hertz above the lowest
-// at the mirrored position) is left without one, that little high.
+// A mesh that resonates within this share of the bandwidth of the
+// reference's without a capacitor is left without one: that little high (a
+// crystal a few hertz above the lowest at the mirrored position; no
+// capacitor lowers a mesh) or low (the Cs would be nanofarads).
 inline constexpr double kMeshTolerance = 0.005;
 
 struct PositionDesign {
@@ -62,7 +63,9 @@ struct PositionDesign {
     double meshHz = 0;       // resonance of the mesh's loop as designed
     double meshOffsetHz = 0; // how far its Cs raises the mesh
     double slopeH = 0;       // slope inductance it was designed with
-    double leftAboveHz = 0;  // how far it stays above the mesh frequency (no Cs)
+    // Without a Cs: how far the mesh stays above (+) or below (-) the mesh
+    // frequency, at most kMeshTolerance of the bandwidth.
+    double leftOffHz = 0;
 };
 
 struct LadderDesign {
