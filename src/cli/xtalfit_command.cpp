@@ -153,8 +153,8 @@ int runXtalfit(int argc, const char* const* argv) {
         out["crystals"] = ordered_json::array();
         for (const auto& c : batch.crystals) {
             ordered_json row = {{"file", c.file}};
-            row.update(parametersJson(c.fit.fitted, c.fit.residualDb));
-            row["estimate"] = parametersJson(c.fit.estimate, c.fit.estimateResidualDb);
+            row.update(parametersJson(c.fit.fitted, c.fit.quality.residualDb));
+            row["estimate"] = parametersJson(c.fit.estimate, c.fit.estimateQuality.residualDb);
             row["warnings"] = c.fit.warnings;
             out["crystals"].push_back(row);
         }
@@ -177,7 +177,7 @@ int runXtalfit(int argc, const char* const* argv) {
             const auto& p = c.fit.fitted;
             std::printf("%-28s %15.3f %15.3f %10.5f %10.5f %8.3f %7.3f %8.0f %7.4f  %s\n",
                         c.file.c_str(), p.fs_Hz(), p.fp_Hz(), p.Lm_H * 1e3, p.Cm_F * 1e15, p.Rm_Ohm,
-                        p.Cp_F * 1e12, p.Qu(), c.fit.residualDb,
+                        p.Cp_F * 1e12, p.Qu(), c.fit.quality.residualDb,
                         joined(c.fit.warnings, "; ").c_str());
         }
         for (std::size_t s = 0; s < sets.size(); ++s) {

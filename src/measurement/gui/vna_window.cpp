@@ -234,7 +234,7 @@ void VnaWindow::fillTable() {
         table_->setItem(row, Cp, new NumberItem(fixed(p.Cp_F * 1e12, 3), p.Cp_F));
         table_->setItem(row, Qu, new NumberItem(fixed(p.Qu(), 0), p.Qu()));
         table_->setItem(row, Residual,
-                        new NumberItem(fixed(c.fit.residualDb, 4), c.fit.residualDb));
+                        new NumberItem(fixed(c.fit.quality.residualDb, 4), c.fit.quality.residualDb));
         QStringList warnings;
         for (const auto& w : c.fit.warnings) warnings << QString::fromStdString(w);
         auto* w = new QTableWidgetItem(warnings.join("; "));
