@@ -15,6 +15,10 @@ namespace korvan::measurement {
 namespace {
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
+// Neither the four-element model nor a crystal's stability over a sweep is
+// better than 1e-4 of the value (0.001 dB): the least relative noise the
+// fit weighs by, so that a file's last digit is not taken for a misfit.
+constexpr double kModelAllowance = 1e-4;
 
 // Without the library's checks for infinite parts: the values here are finite.
 std::complex<double> reciprocal(std::complex<double> z) {
@@ -142,7 +146,9 @@ TraceNoise noiseAround(const std::vector<std::complex<double>>& s21Model, std::s
         residual[i] = trace.measured[i] - m;
         magnitude[i] = std::abs(m);
     }
-    return estimateTraceNoise(f, residual, magnitude);
+    TraceNoise noise = estimateTraceNoise(f, residual, magnitude);
+    noise.relative = std::max(noise.relative, kModelAllowance);
+    return noise;
 }
 
 void weigh(Trace& trace, const TraceNoise& noise,
@@ -357,9 +363,8 @@ CrystalFit fitCrystal(std::span<const double> f, std::span<const std::complex<do
         const bool notch = fp > f.front() && fp < f.back() &&
                            std::abs(seriesThroughS21(fit.fitted, fp, r0)) < floor;
         fit.warnings.push_back("noise floor near " + decimals(20 * std::log10(floor), 1) + " dB" +
-                               (notch ? " fills the parallel-resonance notch" : "") + ": " +
-                               std::to_string(fit.pointsBelowFloor) +
-                               " points of S21 lie below it and count as noise");
+                               (notch ? " fills the fp notch" : "") + ": " +
+                               std::to_string(fit.pointsBelowFloor) + " points taken as noise");
     }
     if (fit.quality.misfit > kPoorFitMisfit)
         fit.warnings.push_back("poor fit: the model leaves " + decimals(fit.quality.misfit, 1) +

@@ -144,6 +144,44 @@ TEST(crystal_fit_test, nanoVnaSweepsMeetTheTargetsAndSayWhatTheyShow) {
         }
 }
 
+// The noise read back from a residual of known noise: relative and floor
+// each found where the other does not hide it.
+TEST(crystal_fit_test, traceNoiseIsReadFromTheScatter) {
+    const struct {
+        double relative, floorDb;
+        bool relativeShows, floorShows; // above the other part somewhere in the sweep
+    } cases[] = {{0.002, -75, true, true},
+                 {0.01, -60, true, true},
+                 {0.002, -200, true, false},
+                 {1e-5, -50, false, true}};
+    const auto c =
+        test::nanoVnaSweep(9.9987e6, 0.012, 9.6, 4.2e-12, 9.975e6, 10.045e6, 1).crystal();
+    for (const auto& k : cases) {
+        std::mt19937 random(7);
+        std::normal_distribution<double> unit(0, std::sqrt(0.5));
+        const double floor = std::pow(10, k.floorDb / 20);
+        std::vector<double> f, magnitude;
+        std::vector<std::complex<double>> residual;
+        for (int i = 0; i < 1601; ++i) {
+            f.push_back(9.975e6 + 43.75 * i);
+            const auto m = seriesThroughS21(c, f.back(), 50);
+            magnitude.push_back(std::abs(m));
+            residual.push_back(m * k.relative * std::complex(unit(random), unit(random)) +
+                               floor * std::complex(unit(random), unit(random)));
+        }
+        const auto noise = estimateTraceNoise(f, residual, magnitude);
+        SCOPED_TRACE(testing::Message() << k.relative << " " << k.floorDb);
+        if (k.relativeShows) {
+            EXPECT_NEAR(noise.relative / k.relative, 1, 0.1);
+        }
+        if (k.floorShows) {
+            EXPECT_NEAR(noise.floor / floor, 1, 0.1);
+        } else {
+            EXPECT_LT(noise.floor, 1e-6); // no floor where there is none
+        }
+    }
+}
+
 TEST(crystal_fit_test, warnsAboutCoarseAndNarrowSweeps) {
     struct Case {
         CrystalSweep sweep;

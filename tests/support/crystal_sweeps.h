@@ -95,7 +95,9 @@ struct CrystalSweep {
                 : "! generated crystal sweep\n# MHz S DB R " + std::to_string(r0Ohm) + "\n";
         char line[320];
         for (int i = 0; i < points; ++i) {
-            const double f = startHz() + (stopHz() - startHz()) * i / (points - 1);
+            // The frequency as the file holds it: whole Hz, or 1e-9 MHz.
+            double f = startHz() + (stopHz() - startHz()) * i / (points - 1);
+            f = realImaginary ? std::round(f) : std::round(f * 1e3) / 1e3;
             const auto z = impedance(f);
             const auto s21 = noisy(2 * r0Ohm / (2 * r0Ohm + z));
             const double r2 = port2Ohm > 0 ? port2Ohm : r0Ohm;
