@@ -100,14 +100,14 @@ int runXtalfit(int argc, const char* const* argv) {
         ->required();
     app.add_option("--r0", r0,
                    "Port resistance the crystal sees [Ohm] (default: the file's "
-                   "reference, usually 50)")
+                   "reference, usually 50; 0.001 to 1e6)")
         ->type_name("OHM")
-        ->check(CLI::PositiveNumber.description(""));
+        ->check(CLI::Range(0.001, 1e6).description(""));
     app.add_option("--cp", cpPf,
                    "Holder capacitance [pF] for sweeps without the parallel "
-                   "resonance in them")
+                   "resonance in them (0.001 to 1000)")
         ->type_name("PF")
-        ->check(CLI::PositiveNumber.description(""));
+        ->check(CLI::Range(0.001, 1000.0).description(""));
     auto* jsonFlag = app.add_flag("--json", json, "Print one JSON object instead of the table");
     app.add_flag("--csv", csv, "Print CSV rows instead of the table")->excludes(jsonFlag);
     app.add_option("--sets", setSize,
@@ -122,9 +122,10 @@ int runXtalfit(int argc, const char* const* argv) {
         ->check(CLI::Range(1, 1000000).description(""));
     app.add_option("--bw", bandwidthKhz,
                    "3 dB bandwidth of the filter the sets are for [kHz]: their spread is "
-                   "judged against it, and --write-config writes it")
+                   "judged against it, and --write-config writes it (1 Hz to 400 kHz, the "
+                   "widest span)")
         ->type_name("KHZ")
-        ->check(CLI::PositiveNumber.description(""));
+        ->check(CLI::Range(0.001, 400.0).description(""));
     app.add_option("--write-config", configFile,
                    "Write a settings file (the window's ten lines, Chebyshev, Lm entry) with "
                    "the best set's mean Lm, fs, Cp and Rm and its size as the pole count "

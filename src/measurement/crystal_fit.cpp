@@ -334,6 +334,10 @@ CrystalFit fitCrystal(std::span<const double> f, std::span<const std::complex<do
         if (cost[i] < cost[best]) best = i;
     fit.fitted = candidates[best];
     if (best == 0) fit.warnings.push_back("the fit did not improve on the first estimate");
+    const auto& c = fit.fitted;
+    if (!plausible(c) || !std::isfinite(c.fs_Hz()) || !std::isfinite(c.fp_Hz()) ||
+        !std::isfinite(c.Qu()))
+        throw FitError("no crystal of finite values fits the sweep at this port resistance");
 
     const double floor = fit.s21Noise.floor;
     fit.estimateQuality = {misfitOf(fit.estimate, f, traces, r0),
