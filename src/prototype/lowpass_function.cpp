@@ -28,7 +28,7 @@ std::vector<Complex> polesOfCharacteristic(const Polynomial& f) {
     Polynomial onePlusF = f;
     onePlusF[0] += 1;
     std::vector<Complex> poles;
-    for (const Complex& y : roots(negatedArgument(onePlusF))) {
+    for (const Complex& y : roots(negatedArgument(onePlusF), true)) {
         if (y.imag() < 0) continue; // its conjugate's pole is added below
         const Complex s = -std::sqrt(y);
         if (!(s.real() < 0)) throw CalcError("The prototype has a pole on the j axis");
@@ -187,7 +187,7 @@ LowpassFunction gaussian(int n) {
 }
 
 LowpassFunction fromDenominator(const Polynomial& d) {
-    const LowpassFunction raw = fromPoles(roots(d));
+    const LowpassFunction raw = fromPoles(roots(d, true));
     const long double w3 = halfPowerFrequency(raw);
     std::vector<Complex> scaled = raw.poles;
     for (auto& p : scaled) p /= w3;

@@ -1,6 +1,7 @@
 #include "prototype/polynomial_roots.h"
 
 #include "numeric/errors.h"
+#include "prototype/quad.h"
 
 #include <algorithm>
 #include <cmath>
@@ -43,9 +44,22 @@ void polish(std::span<const long double> p, Complex& z) {
     }
 }
 
+// Newton with the value in quadruple precision; the slope needs no more.
+void exactlyPolish(std::span<const long double> p, Complex& z) {
+    const Polynomial dp = derivative(p);
+    for (int i = 0; i < 2; ++i) {
+        QuadComplex value, at(z);
+        for (auto c = p.rbegin(); c != p.rend(); ++c) value = value * at + QuadComplex(Quad(*c));
+        const Complex step =
+            divided(value.extended(), evaluate(std::span<const long double>(dp), z));
+        if (!std::isfinite(step.real()) || !std::isfinite(step.imag())) return;
+        z -= step;
+    }
+}
+
 } // namespace
 
-std::vector<Complex> roots(std::span<const long double> p) {
+std::vector<Complex> roots(std::span<const long double> p, bool exactPolish) {
     while (!p.empty() && p.back() == 0) p = p.first(p.size() - 1);
     if (p.size() < 2) return {};
     const std::size_t n = p.size() - 1;
@@ -92,7 +106,10 @@ std::vector<Complex> roots(std::span<const long double> p) {
     }
     if (!all) throw CalcError("The polynomial root search did not converge");
 
-    for (auto& root : z) polish(q, root);
+    for (auto& root : z) {
+        polish(q, root);
+        if (exactPolish) exactlyPolish(q, root);
+    }
     // Pair the conjugates: a root close to the real axis against its own
     // size is real; the others take the conjugate of their mirror image.
     std::sort(z.begin(), z.end(), [](const Complex& a, const Complex& b) {

@@ -9,6 +9,9 @@
 namespace korvan::prototype {
 
 // Throws CalcError when the iteration does not settle (it is bounded).
-std::vector<Complex> roots(std::span<const long double> p);
+// exactPolish: a last Newton step evaluated in quadruple precision, for
+// polynomials whose coefficients are exact and whose roots are crowded
+// (Bessel's), so that the roots are right to the last extended digit.
+std::vector<Complex> roots(std::span<const long double> p, bool exactPolish = false);
 
 } // namespace korvan::prototype

@@ -1,18 +1,22 @@
 #include "prototype/prototype.h"
 
-#include "numeric/number_text.h"
 #include "prototype/darlington.h"
 #include "prototype/lowpass_function.h"
 #include "prototype/predistortion.h"
 
+#include <charconv>
 #include <cmath>
 #include <string>
 
 namespace korvan::prototype {
 namespace {
 
+// Six digits for messages, independent of locale and of the status flags
+// a NaN input has raised on its way here.
 std::string shown(double value) {
-    return numeric::formatGeneral(value, '.', 6);
+    char text[32];
+    const auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+    return std::string(text, end.ptr);
 }
 
 void validateShape(const Request& r) {
