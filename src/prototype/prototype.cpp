@@ -99,22 +99,24 @@ double minimumQo(const Request& request) {
     return static_cast<double>(minimumQo(losslessFunction(request)));
 }
 
-Prototype solutions(const Request& request) {
+Prototype solutions(const Request& request, Solutions which) {
     const Prepared p = prepare(request);
     Prototype result;
     result.request = request;
     result.qoMin = p.qoMin;
     result.insertionLossDb = p.lossDb;
-    for (const ZeroChoice choice : distinctChoices(p.function, p.zeros))
+    const auto choices = distinctChoices(p.function, p.zeros);
+    result.solutionCount = choices.size();
+    for (const ZeroChoice choice : choices) {
         result.solutions.push_back(
             coefficientsOf(synthesise(p.function, p.zeros, choice), request, p.lossDb));
+        if (which == Solutions::MostBalanced) break;
+    }
     return result;
 }
 
 CoupledResonatorCoefficients coefficients(const Request& request) {
-    const Prepared p = prepare(request);
-    const ZeroChoice best = distinctChoices(p.function, p.zeros).front();
-    return coefficientsOf(synthesise(p.function, p.zeros, best), request, p.lossDb);
+    return solutions(request, Solutions::MostBalanced).chosen();
 }
 
 } // namespace korvan::prototype

@@ -36,16 +36,21 @@ struct Prototype {
     Request request;
     double qoMin = 0;
     double insertionLossDb = 0; // 0 when lossless
-    // Every distinct ladder (mirror images once, q1 <= qn), the most
-    // balanced (smallest |ln(q1/qn)|) first. Their number may change with qo.
+    // How many distinct ladders realise the response (mirror images once);
+    // it may change with qo.
+    std::size_t solutionCount = 0;
+    // All of them (q1 <= qn) or the first alone: the most balanced first,
+    // by |ln(q1/qn)|.
     std::vector<CoupledResonatorCoefficients> solutions;
 
     const CoupledResonatorCoefficients& chosen() const { return solutions.front(); }
 };
 
+enum class Solutions { MostBalanced, All };
+
 // Validates, then computes. Errors of the arithmetic (which the checks
 // inside catch rather than return) are CalcError.
-Prototype solutions(const Request& request);
+Prototype solutions(const Request& request, Solutions which = Solutions::All);
 
 // The most balanced solution alone (cheaper than all of them).
 CoupledResonatorCoefficients coefficients(const Request& request);
