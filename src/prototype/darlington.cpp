@@ -29,32 +29,27 @@ Quad squaredDistance(const std::vector<QuadComplex>& poles, Quad w) {
 
 // Where |D(jw)|^2 is least near w: Newton on its logarithmic slope,
 // sum 2 (w - b) / (a^2 + (w - b)^2) for the poles a + jb.
-Quad settledPeak(const LowpassFunction& f, const std::vector<QuadComplex>& poles,
-                 long double start) {
-    // Extended precision to the last digit, then one step in quadruple.
-    long double w = start;
-    for (int i = 0; i < 20; ++i) {
-        long double slope = 0, curvature = 0;
-        for (const Complex& p : f.poles) {
-            const long double a2 = p.real() * p.real(), u = w - p.imag(), r = a2 + u * u;
+// Where |H| peaks on the j axis (found in extended precision by the
+// function), to quadruple precision: Newton on the logarithmic slope of
+// |D(jw)|^2, sum 2 (w - b) / (a^2 + (w - b)^2) for the poles a + jb, the
+// curvature needing no more than extended.
+Quad settledPeak(const std::vector<QuadComplex>& poles, long double start) {
+    Quad w = start;
+    for (int i = 0; i < 4; ++i) {
+        Quad slope = 0;
+        long double curvature = 0;
+        for (const QuadComplex& p : poles) {
+            const Quad a2 = p.re * p.re, u = w - p.im, r = a2 + u * u;
             slope += 2 * u / r;
-            curvature += 2 * (a2 - u * u) / (r * r);
+            const long double rl = static_cast<long double>(r), ul = static_cast<long double>(u);
+            curvature += 2 * (static_cast<long double>(a2) - ul * ul) / (rl * rl);
         }
         if (!(curvature > 0)) break;
-        const long double step = slope / curvature;
-        w -= step;
-        if (std::fabs(step) <= 4 * kEps * std::fabs(w)) break;
+        const long double step = static_cast<long double>(slope) / curvature;
+        w -= Quad(step);
+        if (std::fabs(step) <= 1e-30L * start) break;
     }
-    Quad slope = 0;
-    long double curvature = 0;
-    for (const QuadComplex& p : poles) {
-        const Quad a2 = p.re * p.re, u = Quad(w) - p.im, r = a2 + u * u;
-        slope += 2 * u / r;
-        const long double rl = static_cast<long double>(r), ul = static_cast<long double>(u);
-        curvature += 2 * (static_cast<long double>(a2) - ul * ul) / (rl * rl);
-    }
-    if (!(curvature > 0)) return w;
-    return Quad(w) - slope / Quad(curvature);
+    return w;
 }
 
 // Newton on D(s) D(-s) / K^2 - 1 = 0 with D in product form, first in
@@ -153,7 +148,7 @@ ReflectionZeros reflectionZeros(const LowpassFunction& f) {
     for (int i = 0; i < f.zerosAtDc; ++i) zeros.fixed.emplace_back(0, 0);
     std::vector<Quad> peaks;
     for (const long double x : f.doubleZeros) {
-        const Quad w = settledPeak(f, poles, std::sqrt(x));
+        const Quad w = settledPeak(poles, std::sqrt(x));
         peaks.push_back(w);
         zeros.fixed.emplace_back(0, w);
         zeros.fixed.emplace_back(0, -w);
@@ -198,7 +193,7 @@ ReflectionZeros reflectionZeros(const LowpassFunction& f) {
         if (i + 1 >= touching.size() ||
             std::fabs(touching[i + 1] - touching[i]) > 1e-6L * touching[i + 1])
             throw CalcError("The prototype's |S21| exceeds its peak");
-        const Quad w = settledPeak(f, poles, std::sqrt((touching[i] + touching[i + 1]) / 2));
+        const Quad w = settledPeak(poles, std::sqrt((touching[i] + touching[i + 1]) / 2));
         zeros.fixed.emplace_back(0, w);
         zeros.fixed.emplace_back(0, -w);
     }
