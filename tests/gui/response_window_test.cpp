@@ -37,7 +37,8 @@ struct Session {
         QDir::setCurrent(dir.path());
         form = std::make_unique<MainForm>(messages, clipboard, dir.path().toStdString(), '.');
         window = std::make_unique<gui::MainWindow>(*form, messages);
-        analysis::gui::installResponseWindow(*window, *form, messages);
+        analysis::gui::installResponseWindow(*window, *window->plotContextMenu(), form->outcomes(),
+                                             messages);
         window->startUp();
         messages.clear();
     }
