@@ -91,6 +91,9 @@ void ToleranceWindowTest::runFillsEnvelopeAndFigures() {
     // The standard values list every capacitor of the design.
     QCOMPARE(child<QTableWidget>(window, "StandardCapacitors")->rowCount(), 7 + 6);
     QCOMPARE(child<QTableWidget>(window, "StandardFigures")->rowCount(), 7);
+    // The next calculation reaches the window through the main form's feed.
+    form.calculateClicked();
+    QVERIFY(child<QLabel>(window, "StatusLabel")->text().contains("has changed"));
 }
 
 void ToleranceWindowTest::refusesAnIncompleteDesign() {
