@@ -25,6 +25,11 @@ json optionalNumber(const std::optional<double>& v) {
 json exactJson(const analysis::DesignOutcome* outcome) {
     const auto* x = figuresOf(outcome);
     if (!x) return nullptr;
+    return exactFiguresJson(*x, outcome->lossAllowanceDb());
+}
+
+json exactFiguresJson(const analysis::ExactFigures& figures, double allowanceDb) {
+    const auto* x = &figures;
     json bandwidths = json::object(), edges = json::object();
     for (std::size_t l = 0; l < analysis::kExactLevelsDb.size(); ++l) {
         const std::string level = std::to_string(analysis::kExactLevelsDb[l]);
@@ -33,7 +38,7 @@ json exactJson(const analysis::DesignOutcome* outcome) {
         edges[level] = json::array({optionalNumber(e.lowHz), optionalNumber(e.highHz)});
     }
     return json{
-        {"IL_dB", x->ilDb},         {"allowance_dB", outcome->lossAllowanceDb()},
+        {"IL_dB", x->ilDb},         {"allowance_dB", allowanceDb},
         {"ripple_dB", x->rippleDb}, {"bandwidths_Hz", bandwidths},
         {"edges_Hz", edges},        {"group_delay_peak_s", optionalNumber(x->groupDelayPeakS)}};
 }

@@ -3,12 +3,17 @@
 // samples) as the readable report and the JSON print them.
 
 #include "analysis/design_outcome.h"
+#include "analysis/exact_figures.h"
 
 #include <nlohmann/json.hpp>
 
 #include <ostream>
 
 namespace korvan::cli {
+
+// The "exact" object of any ladder's figures, with the display allowance
+// the described labels add (0 for a plain ladder).
+nlohmann::ordered_json exactFiguresJson(const analysis::ExactFigures& figures, double allowanceDb);
 
 // The "exact" object; null when the design stopped (no outcome) or the
 // ladder gives no finite response.
