@@ -1,9 +1,9 @@
 #pragma once
-// The exact figures of the designed ladder (continuous response, not the
-// display span's samples) for the readable report and the JSON.
+// The outcome's exact figures (continuous response, not the display span's
+// samples) as the readable report and the JSON print them.
 
+#include "analysis/design_outcome.h"
 #include "analysis/exact_figures.h"
-#include "app/main_form.h"
 
 #include <nlohmann/json.hpp>
 
@@ -15,10 +15,11 @@ namespace korvan::cli {
 // the described labels add (0 for a plain ladder).
 nlohmann::ordered_json exactFiguresJson(const analysis::ExactFigures& figures, double allowanceDb);
 
-// The "exact" object; null when the design stopped.
-nlohmann::ordered_json exactJson(const MainForm& form);
+// The "exact" object; null when the design stopped (no outcome) or the
+// ladder gives no finite response.
+nlohmann::ordered_json exactJson(const analysis::DesignOutcome* outcome);
 
-// The report's own section; nothing when the design stopped.
-void writeExactSection(std::ostream& out, const MainForm& form);
+// The report's own section; nothing when there are no figures.
+void writeExactSection(std::ostream& out, const analysis::DesignOutcome* outcome, char separator);
 
 } // namespace korvan::cli

@@ -141,7 +141,8 @@ CrystalFieldTexts crystalFieldTexts(const CrystalParameters& c, char separator) 
     return {fieldText(c.Lm_H * 1e3, separator),
             numeric::formatFixed(c.fs_Hz() / 1e3, 30, 4, separator),
             numeric::formatFixed(c.Cp_F * 1e12, 30, 4, separator),
-            numeric::formatFixed(c.Rm_Ohm, 30, 3, separator)};
+            numeric::formatFixed(c.Rm_Ohm, 30, 3, separator),
+            {}};
 }
 
 } // namespace korvan::measurement

@@ -51,6 +51,8 @@ CrystalParameters meanCrystal(std::span<const CrystalParameters> crystals);
 // and about seven digits for the rest.
 struct CrystalFieldTexts {
     std::string lmMh, fsKhz, cpPf, rmOhm;
+    // A whole matched set is a filter of that many poles; empty otherwise.
+    std::string poles;
 };
 CrystalFieldTexts crystalFieldTexts(const CrystalParameters& crystal, char separator);
 

@@ -66,7 +66,7 @@ void PrototypeWindowTest::menuItemComesLast() {
     RecordingClipboard clipboard;
     MainForm form(messages, clipboard, dir.path().toStdString(), '.');
     gui::MainWindow window(form, messages);
-    gui::installVnaMeasurement(form, window);
+    gui::installVnaMeasurement(window, '.', {});
     auto* xtal = window.findChild<QMenu*>("Xtal1");
     const auto before = xtal->actions();
     proto::gui::installPrototypeWindow(xtal, &window, '.');

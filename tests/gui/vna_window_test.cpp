@@ -38,7 +38,7 @@ void VnaWindowTest::menuItemComesLastAfterASeparator() {
     MainForm form(messages, clipboard, dir.path().toStdString(), '.');
     gui::MainWindow window(form, messages);
     const auto before = window.findChild<QMenu*>("Xtal1")->actions();
-    gui::installVnaMeasurement(form, window);
+    gui::installVnaMeasurement(window, '.', [&window](const auto& c) { window.useCrystal(c); });
     const auto after = window.findChild<QMenu*>("Xtal1")->actions();
     QCOMPARE(after.size(), before.size() + 2);
     for (int i = 0; i < before.size(); ++i) QCOMPARE(after[i], before[i]);
@@ -60,7 +60,7 @@ void VnaWindowTest::openedCrystalGoesIntoTheDesign() {
     RecordingClipboard clipboard;
     MainForm form(messages, clipboard, dir.path().toStdString(), '.');
     gui::MainWindow window(form, messages);
-    gui::installVnaMeasurement(form, window);
+    gui::installVnaMeasurement(window, '.', [&window](const auto& c) { window.useCrystal(c); });
     window.startUp();
     window.findChild<QAction*>("VnaMeasurement1")->trigger();
     auto* vna = window.findChild<gui::VnaWindow*>("TFormVNA");
@@ -121,7 +121,7 @@ void VnaWindowTest::noisySetGoesIntoTheDesignWithItsPoleCount() {
     RecordingClipboard clipboard;
     MainForm form(messages, clipboard, dir.path().toStdString(), '.');
     gui::MainWindow window(form, messages);
-    gui::installVnaMeasurement(form, window);
+    gui::installVnaMeasurement(window, '.', [&window](const auto& c) { window.useCrystal(c); });
     window.startUp();
     window.findChild<QAction*>("VnaMeasurement1")->trigger();
     auto* vna = window.findChild<gui::VnaWindow*>("TFormVNA");

@@ -94,7 +94,8 @@ QImage vnaPicture(korvan::MainForm& form, korvan::gui::MainWindow& window, const
         }
         files << path;
     }
-    korvan::gui::VnaWindow vna(form, window);
+    korvan::gui::VnaWindow vna(form.separator(),
+                               [&window](const auto& c) { window.useCrystal(c); });
     vna.resize(1000, 640);
     vna.show();
     vna.openFiles(files);
@@ -131,7 +132,7 @@ std::map<QString, QImage> windowPictures() {
         pictures[QString::fromLatin1(picture)] = renderWindow(tool);
     }
     // The response window of the same design, laid out as on screen.
-    korvan::analysis::gui::ResponseWindow response(form, messages);
+    korvan::analysis::gui::ResponseWindow response(form.outcomes(), messages);
     response.resize(900, 640);
     response.show();
     response.designChanged();
@@ -139,7 +140,7 @@ std::map<QString, QImage> windowPictures() {
     pictures["response-window.png"] = renderWindow(&response);
     // The tolerance window after a run with its starting spreads; the run is
     // waited for, but never longer than a minute.
-    korvan::gui::ToleranceWindow tolerance(form);
+    korvan::gui::ToleranceWindow tolerance(form.outcomes(), form.separator());
     tolerance.open();
     QEventLoop wait;
     QObject::connect(&tolerance, &korvan::gui::ToleranceWindow::runFinished, &wait,

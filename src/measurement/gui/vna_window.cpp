@@ -1,12 +1,9 @@
 #include "measurement/gui/vna_window.h"
 
-#include "app/gui/main_window.h"
-#include "app/main_form.h"
 #include "measurement/crystal_report.h"
 #include "model/text_file.h"
 #include "numeric/number_text.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QChart>
@@ -53,8 +50,8 @@ const QColor kSetColours[] = {QColor(205, 235, 205), QColor(205, 220, 245), QCol
 
 } // namespace
 
-VnaWindow::VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent)
-    : QWidget(parent, Qt::Window), form_(form), mainWindow_(mainWindow) {
+VnaWindow::VnaWindow(char separator, UseCrystal useInDesign, QWidget* parent)
+    : QWidget(parent, Qt::Window), separator_(separator), useCrystal_(std::move(useInDesign)) {
     setObjectName("TFormVNA");
     setWindowTitle("VNA Measurement");
     resize(1100, 720);
@@ -225,7 +222,7 @@ void VnaWindow::refit() {
 }
 
 void VnaWindow::fillTable() {
-    const char sep = form_.separator();
+    const char sep = separator_;
     const auto fixed = [sep](double v, int decimals) {
         return QString::fromStdString(numeric::formatFixed(v, 30, decimals, sep));
     };
@@ -368,19 +365,9 @@ void VnaWindow::useInDesignClicked() {
     std::vector<measurement::CrystalParameters> chosen;
     for (std::size_t i : selectedCrystals()) chosen.push_back(batch_.crystals[i].fit.fitted);
     if (chosen.empty()) return;
-    const auto texts =
-        measurement::crystalFieldTexts(measurement::meanCrystal(chosen), form_.separator());
-    // As a user would: choose "Lm", fill the crystal's fields, press "Calculate".
-    form_.lmCmClicked(0);
-    form_.form().setText("AEdit1", texts.lmMh);
-    form_.form().setText("AEdit2", texts.fsKhz);
-    form_.form().setText("AEdit3", texts.cpPf);
-    form_.form().setText("AEdit8", texts.rmOhm);
-    // A whole matched set is a filter of that many poles.
-    if (selectedSet() >= 0) form_.form().setText("AEdit6", std::to_string(chosen.size()));
-    mainWindow_.syncFromModel();
-    if (auto* calculate = mainWindow_.findChild<QAbstractButton*>("SpeedButton1"))
-        calculate->click();
+    auto texts = measurement::crystalFieldTexts(measurement::meanCrystal(chosen), separator_);
+    if (selectedSet() >= 0) texts.poles = std::to_string(chosen.size());
+    if (useCrystal_) useCrystal_(texts);
 }
 
 void VnaWindow::saveTableClicked() {
@@ -483,19 +470,20 @@ void VnaWindow::showChart(const measurement::MeasuredCrystal* crystal) {
     yDb->applyNiceNumbers();
 }
 
-void installVnaMeasurement(MainForm& form, MainWindow& mainWindow) {
+void installVnaMeasurement(QWidget& mainWindow, char separator, UseCrystal useInDesign) {
     auto* xtal = mainWindow.findChild<QMenu*>("Xtal1");
     if (!xtal) return;
     xtal->addSeparator();
     auto* action = xtal->addAction("VNA Measurement…");
     action->setObjectName("VnaMeasurement1");
-    QObject::connect(action, &QAction::triggered, &mainWindow, [&form, &mainWindow] {
-        auto* window = mainWindow.findChild<VnaWindow*>("TFormVNA");
-        if (!window) window = new VnaWindow(form, mainWindow, &mainWindow);
-        window->show();
-        window->raise();
-        window->activateWindow();
-    });
+    QObject::connect(action, &QAction::triggered, &mainWindow,
+                     [&mainWindow, separator, use = std::move(useInDesign)] {
+                         auto* window = mainWindow.findChild<VnaWindow*>("TFormVNA");
+                         if (!window) window = new VnaWindow(separator, use, &mainWindow);
+                         window->show();
+                         window->raise();
+                         window->activateWindow();
+                     });
 }
 
 } // namespace korvan::gui

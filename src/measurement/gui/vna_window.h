@@ -2,7 +2,8 @@
 // The VNA measurement window: sweep files are read and fitted by the core's
 // batch, the crystals are shown in a sortable table with a chart of the
 // selected one, and "Use in design" hands a crystal (or the mean of the
-// selected ones) to the main window as if typed there.
+// selected ones) to whoever the start-up code wired: the main window, which
+// takes it as if typed there.
 
 #include "measurement/crystal_batch.h"
 #include "measurement/crystal_sets.h"
@@ -19,19 +20,17 @@ class QPushButton;
 class QSpinBox;
 class QTableWidget;
 
-namespace korvan {
-class MainForm;
-}
-
 namespace korvan::gui {
 
-class MainWindow;
+// Takes the fitted crystal's field texts into the design.
+using UseCrystal = std::function<void(const measurement::CrystalFieldTexts&)>;
 
 class VnaWindow : public QWidget {
     Q_OBJECT
 
   public:
-    VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent = nullptr);
+    // Numbers are shown and handed over with `separator`.
+    VnaWindow(char separator, UseCrystal useInDesign, QWidget* parent = nullptr);
 
     // Reads and fits the files, replacing what the window showed.
     void openFiles(const QStringList& files);
@@ -54,8 +53,8 @@ class VnaWindow : public QWidget {
     int selectedSet() const;
     void showChart(const measurement::MeasuredCrystal* crystal);
 
-    MainForm& form_;
-    MainWindow& mainWindow_;
+    char separator_;
+    UseCrystal useCrystal_;
     QStringList files_;
     measurement::Batch batch_;
     std::vector<measurement::CrystalSet> sets_;
@@ -72,7 +71,8 @@ class VnaWindow : public QWidget {
 };
 
 // Adds "VNA Measurement..." after a separator at the end of the main
-// window's "Xtal" menu; the window is made on first use.
-void installVnaMeasurement(MainForm& form, MainWindow& mainWindow);
+// window's "Xtal" menu (the menu named "Xtal1"); the window is made on first
+// use, as a child of `mainWindow`.
+void installVnaMeasurement(QWidget& mainWindow, char separator, UseCrystal useInDesign);
 
 } // namespace korvan::gui
