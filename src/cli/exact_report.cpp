@@ -1,6 +1,7 @@
 #include "cli/exact_report.h"
 
 #include "analysis/exact_figures.h"
+#include "analysis/figure_notes.h"
 #include "app/design_response.h"
 #include "numeric/number_text.h"
 
@@ -40,10 +41,23 @@ json exactJson(const MainForm& form) {
         bandwidths[level] = optionalNumber(e.bandwidthHz());
         edges[level] = json::array({optionalNumber(e.lowHz), optionalNumber(e.highHz)});
     }
-    return json{
-        {"IL_dB", x->ilDb},         {"allowance_dB", displayAllowanceDb(form.state())},
-        {"ripple_dB", x->rippleDb}, {"bandwidths_Hz", bandwidths},
-        {"edges_Hz", edges},        {"group_delay_peak_s", optionalNumber(x->groupDelayPeakS)}};
+    json dips = json::array();
+    for (const analysis::PassbandDip& d : x->dips)
+        dips.push_back({{"f_Hz", d.hz},
+                        {"depth_dB", d.depthDb},
+                        {"edges_Hz", json::array({d.edges.lowHz, d.edges.highHz})}});
+    const double asked = form.state().B3db;
+    const auto check = analysis::bandwidthCheck(*x, asked);
+    return json{{"IL_dB", x->ilDb},
+                {"allowance_dB", displayAllowanceDb(form.state())},
+                {"ripple_dB", optionalNumber(x->rippleDb)},
+                {"bandwidths_Hz", bandwidths},
+                {"edges_Hz", edges},
+                {"dips", dips},
+                {"B3dB_asked_Hz", asked},
+                {"B3dB_deviation_pct", check ? json(check->deviationPct()) : json(nullptr)},
+                {"group_delay_peak_s", optionalNumber(x->groupDelayPeakS)},
+                {"notes", analysis::figureNotes(*x, asked, '.')}};
 }
 
 void writeExactSection(std::ostream& out, const MainForm& form) {
@@ -57,7 +71,11 @@ void writeExactSection(std::ostream& out, const MainForm& form) {
     out << "  " << std::left << std::setw(26) << "Insertion loss" << number(x->ilDb, 3) << " db at "
         << number(x->ilHz * 0.001, 5) << " kHz (the labels add "
         << number(displayAllowanceDb(form.state()), 2) << " db)\n";
-    out << "  " << std::setw(26) << "Pass-band ripple" << number(x->rippleDb, 3) << " db\n";
+    out << "  " << std::setw(26) << "Pass-band ripple";
+    if (x->rippleDb)
+        out << number(*x->rippleDb, 3) << " db\n";
+    else
+        out << "----\n";
     for (std::size_t l = 0; l < analysis::kExactLevelsDb.size(); ++l) {
         const auto& e = x->levels[l];
         std::string caption = "BW (" + std::to_string(analysis::kExactLevelsDb[l]) + " db) [Hz]";
@@ -74,6 +92,8 @@ void writeExactSection(std::ostream& out, const MainForm& form) {
             << number(*x->groupDelayPeakHz * 0.001, 5) << " kHz\n";
     else
         out << "----\n";
+    for (const std::string& note : analysis::figureNotes(*x, form.state().B3db, sep))
+        out << "  Note: " << note << '\n';
 }
 
 } // namespace korvan::cli

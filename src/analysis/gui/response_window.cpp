@@ -1,5 +1,6 @@
 #include "analysis/gui/response_window.h"
 
+#include "analysis/figure_notes.h"
 #include "analysis/ngspice_deck.h"
 #include "analysis/response_export.h"
 #include "app/design_response.h"
@@ -150,10 +151,28 @@ void ResponseWindow::buildControls() {
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setMinimumWidth(380);
+    // What the table is, so that it is not read as the chart's figures when
+    // the chart has another reference, nor as the main window's labels.
+    tableCaption_ = new QLabel(this);
+    tableCaption_->setObjectName("ExactFiguresCaption");
+    tableCaption_->setWordWrap(true);
+    notes_ = new QLabel(this);
+    notes_->setObjectName("FigureNotes");
+    notes_->setWordWrap(true);
+    notes_->setStyleSheet("color: #a00000");
+    notes_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* figures = new QWidget(this);
+    figures->setObjectName("ExactFiguresPanel");
+    figures->setMaximumWidth(460);
+    auto* side = new QVBoxLayout(figures);
+    side->setContentsMargins(0, 0, 0, 0);
+    side->addWidget(tableCaption_);
+    side->addWidget(table_, 1);
+    side->addWidget(notes_);
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(view_, 1);
-    middle->addWidget(table_);
+    middle->addWidget(figures);
     top->addLayout(middle, 1);
 
     readout_ = new QLabel(" ", this);
@@ -274,6 +293,12 @@ void ResponseWindow::recompute() {
             span_ = *span;
             QString text = QString("Reference %1 Ohm; drag to zoom, right click to zoom out.")
                                .arg(response_.reference.port1Ohm, 0, 'g', 8);
+            if (response_.reference.port1Ohm != model_->sourceOhm)
+                text = QString("The chart is referred to %1 Ohm; the exact figures stay those "
+                               "of the filter between its %2 Ohm terminations. ")
+                           .arg(response_.reference.port1Ohm, 0, 'g', 8)
+                           .arg(model_->sourceOhm, 0, 'f', 1) +
+                       "Drag to zoom, right click to zoom out.";
             const QString typed = reference_->text().trimmed();
             if (!typed.isEmpty() && response_.reference.port1Ohm != typed.toDouble())
                 text = "\"" + typed + "\" is not a resistance above 0 Ohm: " + text;
@@ -325,7 +350,19 @@ void ResponseWindow::resetZoom() {
 
 void ResponseWindow::fillTable() {
     table_->setRowCount(0);
-    if (!exact_) return;
+    notes_->clear();
+    notes_->setVisible(false);
+    tableCaption_->setText(QString());
+    if (!exact_ || !model_) return;
+    const double allowance = form_.state().Qu < 300000 ? 0.05 : 0.0;
+    QString caption = QString("Exact figures of the filter between its terminations (%1 Ohm), "
+                              "within 200 kHz of fm")
+                          .arg(model_->sourceOhm, 0, 'f', 1);
+    if (allowance > 0)
+        caption += QString("; the plain ladder, without the %1 dB the main window's loss "
+                           "labels add")
+                       .arg(allowance, 0, 'f', 2);
+    tableCaption_->setText(caption + ".");
     const auto row = [this](const QString& name, const QString& value, const QString& where) {
         const int r = table_->rowCount();
         table_->insertRow(r);
@@ -335,7 +372,9 @@ void ResponseWindow::fillTable() {
     };
     const ExactFigures& x = *exact_;
     row("Insertion loss [dB]", number(x.ilDb, 3), number(x.ilHz * 0.001, 5) + " kHz");
-    row("Ripple [dB]", number(x.rippleDb, 3), "");
+    row("Ripple [dB]", x.rippleDb ? number(*x.rippleDb, 3) : "3 dB band not reached", "");
+    for (const PassbandDip& d : x.dips)
+        row("Dip [dB below IL]", number(d.depthDb, 3), number(d.hz * 0.001, 5) + " kHz");
     for (std::size_t l = 0; l < kExactLevelsDb.size(); ++l) {
         const auto& e = x.levels[l];
         const QString name = QString("BW %1 dB [Hz]").arg(kExactLevelsDb[l]);
@@ -345,10 +384,17 @@ void ResponseWindow::fillTable() {
         else
             row(name, "not reached", "within 200 kHz of fm");
     }
+    const double asked = form_.state().B3db;
+    if (asked > 0) row("BW 3 dB asked [Hz]", number(asked, 0), "B3db");
     if (x.groupDelayPeakS)
         row("Group delay peak [ms]", number(*x.groupDelayPeakS * 1e3, 4),
             number(*x.groupDelayPeakHz * 0.001, 5) + " kHz");
     table_->resizeColumnsToContents();
+    QStringList notes;
+    for (const std::string& n : figureNotes(x, asked, form_.separator()))
+        notes << QString::fromStdString(n);
+    notes_->setText(notes.join("\n"));
+    notes_->setVisible(!notes.isEmpty());
 }
 
 QString ResponseWindow::readoutAt(double fHz) const {

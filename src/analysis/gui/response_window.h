@@ -98,6 +98,8 @@ class ResponseWindow : public QWidget {
     QLabel* readout_ = nullptr;
     QLabel* status_ = nullptr;
     QTableWidget* table_ = nullptr;
+    QLabel* tableCaption_ = nullptr;
+    QLabel* notes_ = nullptr;
 };
 
 // Adds "Response details…" to the main window's plot context menu; the
