@@ -18,6 +18,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -27,6 +28,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QSvgGenerator>
 #include <QTableWidget>
@@ -65,7 +67,7 @@ ResponseWindow::ResponseWindow(const MainForm& form, MessageSink& messages, QWid
         return QFileDialog::getSaveFileName(this, caption, name, filter);
     };
     buildControls();
-    resize(1000, 640);
+    resize(1180, 680);
     designChanged();
 }
 
@@ -163,7 +165,7 @@ void ResponseWindow::buildControls() {
     notes_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* figures = new QWidget(this);
     figures->setObjectName("ExactFiguresPanel");
-    figures->setMaximumWidth(460);
+    figures->setMaximumWidth(600);
     auto* side = new QVBoxLayout(figures);
     side->setContentsMargins(0, 0, 0, 0);
     side->addWidget(tableCaption_);
@@ -390,10 +392,19 @@ void ResponseWindow::fillTable() {
         row("Group delay peak [ms]", number(*x.groupDelayPeakS * 1e3, 4),
             number(*x.groupDelayPeakHz * 0.001, 5) + " kHz");
     table_->resizeColumnsToContents();
+    // As wide as its columns, so that no edge frequency is cut off.
+    int width = 2 * table_->frameWidth() + table_->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < table_->columnCount(); ++c) width += table_->columnWidth(c);
+    table_->setMinimumWidth(std::min(width, 600));
     QStringList notes;
+    // A command is never broken across lines: it is copied as it stands.
     for (const std::string& n : figureNotes(x, asked, form_.separator()))
-        notes << QString::fromStdString(n);
-    notes_->setText(notes.join("\n"));
+        notes << QString::fromStdString(n).toHtmlEscaped().replace(
+            "korvan-cli ladder --compensate bandwidth",
+            "<span style=\"white-space:nowrap\">korvan-cli ladder --compensate "
+            "bandwidth</span>");
+    notes_->setTextFormat(Qt::RichText);
+    notes_->setText(notes.join("<br>"));
     notes_->setVisible(!notes.isEmpty());
 }
 
@@ -468,20 +479,46 @@ bool ResponseWindow::saveNgspice(const QString& path) {
 }
 
 bool ResponseWindow::savePicture(const QString& path) {
+    // The chart with a strip below that names the design, so that a picture
+    // passed on still says what it shows.
+    const QString caption = QString::fromStdString(pictureCaption(
+        form_.state(), response_.size() > 0 ? response_.reference.port1Ohm : form_.state().Zterm,
+        form_.separator()));
+    QFont font = view_->font();
+    font.setPointSizeF(9);
+    const int strip = QFontMetrics(font).height() + 8;
+    const QSize chartSize = view_->size();
+    const QSize size(chartSize.width(), chartSize.height() + strip);
+    const auto drawCaption = [&](QPainter& painter) {
+        painter.fillRect(QRect(0, chartSize.height(), size.width(), strip), Qt::white);
+        painter.setPen(Qt::black);
+        painter.setFont(font);
+        painter.drawText(QRect(6, chartSize.height(), size.width() - 12, strip),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
+    };
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (path.endsWith(".svg", Qt::CaseInsensitive)) {
         QSvgGenerator svg;
         svg.setOutputDevice(&buffer);
-        svg.setSize(view_->size());
-        svg.setViewBox(view_->rect());
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle("KORVAN response");
+        svg.setDescription(caption);
         QPainter painter(&svg);
         view_->render(&painter);
+        drawCaption(painter);
         painter.end();
     } else {
-        view_->grab().save(&buffer, "PNG");
+        QImage image(size * view_->devicePixelRatio(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(view_->devicePixelRatio());
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.drawPixmap(0, 0, view_->grab());
+        drawCaption(painter);
+        painter.end();
+        image.save(&buffer, "PNG");
     }
     std::string error;
     if (bytes.isEmpty()) error = "the picture could not be made";
