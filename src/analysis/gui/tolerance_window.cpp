@@ -231,7 +231,10 @@ QWidget* ToleranceWindow::buildInputs() {
         l->setObjectName(name);
         l->setWordWrap(true);
         QFont small = l->font();
-        small.setPointSizeF(small.pointSizeF() * 0.9);
+        if (small.pointSizeF() > 0)
+            small.setPointSizeF(small.pointSizeF() * 0.9);
+        else
+            small.setPixelSize(std::max(8, small.pixelSize() * 9 / 10));
         l->setFont(small);
         return l;
     };
