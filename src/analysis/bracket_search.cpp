@@ -18,9 +18,7 @@ bool below(double v) {
 }
 
 double finiteOrHuge(double v) {
-    return std::isfinite(v) || v == -std::numeric_limits<double>::infinity()
-               ? v
-               : std::numeric_limits<double>::max();
+    return std::isfinite(v) ? v : std::numeric_limits<double>::max();
 }
 
 } // namespace
