@@ -7,9 +7,9 @@
 #include "analysis/gui/response_window.h"
 #include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
-#include "measurement/crystal_fit.h"
 #include "measurement/gui/vna_window.h"
 #include "response/gui/plot_view.h"
+#include "support/crystal_sweeps.h"
 #include "tools/gui/copying_tool_windows.h"
 #include "tools/gui/tool_windows.h"
 #include "widgets/gui/aedit.h"
@@ -32,15 +32,12 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextDocument>
-#include <QTextStream>
 #include <QTimer>
 #include <QToolButton>
 
 #include <cmath>
-#include <complex>
 #include <functional>
 #include <memory>
-#include <numbers>
 
 using namespace korvan;
 
@@ -258,27 +255,13 @@ struct Session {
 QStringList sweepFiles(const QString& folder, double fsHz) {
     QStringList files;
     for (int i = 0; i < 3; ++i) {
-        measurement::CrystalParameters x;
-        x.Lm_H = 0.015;
-        x.Rm_Ohm = 9.6 + i;
-        x.Cp_F = 4e-12;
-        const double fs = fsHz + 17.0 * i;
-        x.Cm_F = 1 / (std::pow(2 * std::numbers::pi * fs, 2) * x.Lm_H);
-        const double b = (100 + x.Rm_Ohm) / (2 * std::numbers::pi * x.Lm_H);
-        const QString path = QString("%1/x%2.s2p").arg(folder).arg(i);
-        QFile file(path);
-        file.open(QIODevice::WriteOnly);
-        QTextStream out(&file);
-        out << "# Hz S RI R 50\n";
-        for (int k = 0; k < 401; ++k) {
-            const double f = fs - 10 * b + 20 * b * k / 400;
-            const std::complex<double> s21 = measurement::seriesThroughS21(x, f, 50);
-            const std::complex<double> s11 = 1.0 - s21;
-            out << QString::asprintf("%.3f %.9g %.9g %.9g %.9g %.9g %.9g %.9g %.9g\n", f,
-                                     s11.real(), s11.imag(), s21.real(), s21.imag(), s21.real(),
-                                     s21.imag(), s11.real(), s11.imag());
-        }
-        files << path;
+        test::CrystalSweep sweep;
+        sweep.fsHz = fsHz + 17.0 * i;
+        sweep.lmH = 0.015;
+        sweep.rmOhm = 9.6 + i;
+        sweep.seed = static_cast<unsigned>(i + 1);
+        files << QString("%1/x%2.s2p").arg(folder).arg(i);
+        sweep.write(files.back().toStdString());
     }
     return files;
 }
