@@ -15,8 +15,10 @@ double crossingBetween(const LossCurve& c, std::size_t above, std::size_t atOrBe
     const auto& f = c.fHz;
     const auto& loss = c.lossDb;
     if (c.exact) {
+        // A loss that cannot be had (a lossless crystal at resonance) counts
+        // as above the level.
         const auto& exact = *c.exact;
-        return findCrossing([&](double x) { return level - exact(x); }, f[above], f[atOrBelow]);
+        return findCrossing([&](double x) { return exact(x) - level; }, f[above], f[atOrBelow]);
     }
     return f[above] +
            (f[atOrBelow] - f[above]) * (loss[above] - level) / (loss[above] - loss[atOrBelow]);
