@@ -34,6 +34,12 @@ json optionalNumber(const std::optional<double>& v) {
 json exactJson(const MainForm& form) {
     const auto x = figuresOf(form);
     if (!x) return nullptr;
+    return exactFiguresJson(*x, displayAllowanceDb(form.state()), form.state().B3db);
+}
+
+json exactFiguresJson(const analysis::ExactFigures& figures, double allowanceDb,
+                      std::optional<double> askedB3dbHz) {
+    const auto* x = &figures;
     json bandwidths = json::object(), edges = json::object();
     for (std::size_t l = 0; l < analysis::kExactLevelsDb.size(); ++l) {
         const std::string level = std::to_string(analysis::kExactLevelsDb[l]);
@@ -46,18 +52,17 @@ json exactJson(const MainForm& form) {
         dips.push_back({{"f_Hz", d.hz},
                         {"depth_dB", d.depthDb},
                         {"edges_Hz", json::array({d.edges.lowHz, d.edges.highHz})}});
-    const double asked = form.state().B3db;
-    const auto check = analysis::bandwidthCheck(*x, asked);
+    const auto check = askedB3dbHz ? analysis::bandwidthCheck(*x, *askedB3dbHz) : std::nullopt;
     return json{{"IL_dB", x->ilDb},
-                {"allowance_dB", displayAllowanceDb(form.state())},
+                {"allowance_dB", allowanceDb},
                 {"ripple_dB", optionalNumber(x->rippleDb)},
                 {"bandwidths_Hz", bandwidths},
                 {"edges_Hz", edges},
                 {"dips", dips},
-                {"B3dB_asked_Hz", asked},
+                {"B3dB_asked_Hz", optionalNumber(askedB3dbHz)},
                 {"B3dB_deviation_pct", check ? json(check->deviationPct()) : json(nullptr)},
                 {"group_delay_peak_s", optionalNumber(x->groupDelayPeakS)},
-                {"notes", analysis::figureNotes(*x, asked, '.')}};
+                {"notes", analysis::figureNotes(*x, askedB3dbHz.value_or(0), '.')}};
 }
 
 void writeExactSection(std::ostream& out, const MainForm& form) {

@@ -8,6 +8,7 @@
 #include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
 #include "measurement/gui/vna_window.h"
+#include "prototype/gui/prototype_window.h"
 #include "response/gui/plot_view.h"
 #include "support/crystal_sweeps.h"
 #include "tools/gui/copying_tool_windows.h"
@@ -207,6 +208,8 @@ struct Session {
                                                           copying.get());
         analysis::gui::installResponseWindow(*window, *form, messages);
         gui::installVnaMeasurement(*form, *window);
+        prototype::gui::installPrototypeWindow(window->findChild<QMenu*>("Xtal1"), window.get(),
+                                               '.');
         tolerance = std::make_unique<gui::ToleranceWindow>(*form, window.get());
         QObject::connect(window.get(), &gui::MainWindow::designChanged, tolerance.get(),
                          &gui::ToleranceWindow::designChanged);
@@ -352,6 +355,12 @@ void TextFitsTest::everyWindowShowsItsTextsWhole() {
     vna->findChild<QSpinBox*>("SetsOfN")->setValue(3);
     problems << clippedTexts(vna);
     vna->close();
+
+    s.window->findChild<QAction*>("PrototypeCoefficients1")->trigger();
+    auto* prototype = s.window->findChild<QWidget*>("TFormPrototype");
+    QVERIFY(prototype);
+    problems << clippedTexts(prototype);
+    prototype->close();
 
     problems.removeDuplicates();
     QVERIFY2(problems.isEmpty(), qPrintable("\n" + problems.join('\n')));

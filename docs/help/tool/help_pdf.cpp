@@ -11,13 +11,16 @@
 #include "measurement/gui/vna_window.h"
 #include "model/clipboard.h"
 #include "model/messages.h"
+#include "prototype/gui/prototype_window.h"
 #include "response/gui/plot_view.h"
 #include "tools/gui/tool_windows.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QEventLoop>
 #include <QFile>
 #include <QMouseEvent>
@@ -147,6 +150,14 @@ std::map<QString, QImage> windowPictures() {
     QCoreApplication::processEvents();
     pictures["tolerance-window.png"] = renderWindow(&tolerance);
     pictures["vna-window.png"] = vnaPicture(form, window, work.path());
+    // A predistorted Bessel prototype of six poles for resonators of qo 12.
+    korvan::prototype::gui::PrototypeWindow prototype('.');
+    auto* family = prototype.findChild<QComboBox*>("FamilyBox");
+    family->setCurrentIndex(family->findData("bessel"));
+    prototype.findChild<QSpinBox*>("PolesBox")->setValue(6);
+    prototype.findChild<QCheckBox*>("LossyBox")->setChecked(true);
+    prototype.findChild<QDoubleSpinBox*>("QoBox")->setValue(12);
+    pictures["prototype-window.png"] = renderWindow(&prototype);
     QDir::setCurrent(QDir::tempPath());
     return pictures;
 }

@@ -9,6 +9,7 @@
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
 #include "model/gui/system_separator.h"
+#include "prototype/gui/prototype_window.h"
 #include "tools/gui/copying_tool_windows.h"
 #include "tools/gui/tool_windows.h"
 
@@ -77,6 +78,8 @@ int main(int argc, char* argv[]) {
     korvan::tools::gui::ToolWindows tools(&window, form.form(), form.separator(), &copyingTools);
     korvan::analysis::gui::installResponseWindow(window, form, messages);
     korvan::gui::installVnaMeasurement(form, window);
+    korvan::prototype::gui::installPrototypeWindow(window.findChild<QMenu*>("Xtal1"), &window,
+                                                   form.separator());
     korvan::gui::ToleranceWindow tolerance(form, &window);
     window.plotContextMenu()->addAction(QStringLiteral("Tolerance analysis\u2026"), &tolerance,
                                         &korvan::gui::ToleranceWindow::open);

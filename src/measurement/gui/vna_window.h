@@ -50,6 +50,8 @@ class VnaWindow : public QWidget {
     void fillTable();
     void markSets();
     void selectionChanged();
+    // The set whose members are exactly the selected rows, or -1.
+    int selectedSet() const;
     void showChart(const measurement::MeasuredCrystal* crystal);
 
     MainForm& form_;
@@ -65,6 +67,7 @@ class VnaWindow : public QWidget {
     QPushButton* saveTable_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* errors_ = nullptr;
+    QLabel* setWarnings_ = nullptr;
     QChart* chart_ = nullptr;
 };
 
