@@ -104,13 +104,13 @@ void MainForm::runHandler(const std::function<void()>& handler) {
     }
     ++handlerDepth_;
     try {
+        const fp::GuardedCalculation calculation;
         handler();
     } catch (const std::exception& e) {
         faultReported_ = true;
         messages_.show(errorReport(e.what()));
     }
     --handlerDepth_;
-    fp::clearFlags();
 }
 
 // ---------------------------------------------------------------- events
@@ -155,7 +155,6 @@ void MainForm::traceCheckBoxClicked(int checkBox, bool on) {
     runHandler([this, checkBox, on] {
         form_.setChecked(checkBox == 1 ? "CheckBox1" : "CheckBox2", on);
         auto ctx = context();
-        fp::clearFlags();
         response::generateResponseArrays(ctx);
         response::ultimateAttenuation(ctx);
     });
@@ -171,8 +170,8 @@ void MainForm::scaleButtonClicked() {
 
 void MainForm::repaint() {
     try {
+        const fp::GuardedCalculation calculation;
         auto ctx = context();
-        fp::clearFlags();
         response::generateResponseArrays(ctx);
         response::ultimateAttenuation(ctx);
     } catch (const std::exception& e) {
@@ -183,7 +182,6 @@ void MainForm::repaint() {
             messages_.show(errorReport(e.what()));
         }
     }
-    fp::clearFlags();
 }
 
 bool MainForm::closeRequested() {

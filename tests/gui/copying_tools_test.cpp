@@ -3,6 +3,7 @@
 // calculate on Enter after the focus has moved. With KORVAN_SCREENSHOT_DIR
 // set, each open window is saved there as <form name>.png.
 
+#include "gui/guarded_test_main.h"
 #include "app/gui/main_window.h"
 #include "tools/gui/copying_tool_windows.h"
 #include "tools/gui/cs2cp_window.h"
@@ -218,5 +219,5 @@ void CopyingToolsTest::cs2cpTakesTypedMainFields() {
     });
 }
 
-QTEST_MAIN(CopyingToolsTest)
+KORVAN_GUI_TEST_MAIN(CopyingToolsTest)
 #include "copying_tools_test.moc"

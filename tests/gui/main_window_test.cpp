@@ -2,6 +2,7 @@
 // and Lm/Cm buttons, the trace switches, the cursor and the close prompt.
 // Each test runs in a fresh temporary working folder with scripted answers.
 
+#include "gui/guarded_test_main.h"
 #include "app/gui/main_window.h"
 #include "numeric/number_text.h"
 #include "response/gui/plot_view.h"
@@ -384,5 +385,5 @@ void MainWindowTest::closePrompt() {
                      .toPercentEncoding());
 }
 
-QTEST_MAIN(MainWindowTest)
+KORVAN_GUI_TEST_MAIN(MainWindowTest)
 #include "main_window_test.moc"

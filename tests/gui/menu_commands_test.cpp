@@ -1,6 +1,7 @@
 // The colour, snapshot and help commands of the main menu with a scripted
 // colour dialog and document opener, and the cursor read-out's span.
 
+#include "gui/guarded_test_main.h"
 #include "app/gui/main_window.h"
 #include "app/gui/menu_commands.h"
 #include "numeric/number_text.h"
@@ -322,5 +323,5 @@ void MenuCommandsTest::cursorFollowsTheDrawnSpan() {
     QCOMPARE(s.messages.shown().size(), std::size_t(0));
 }
 
-QTEST_MAIN(MenuCommandsTest)
+KORVAN_GUI_TEST_MAIN(MenuCommandsTest)
 #include "menu_commands_test.moc"

@@ -2,6 +2,7 @@
 // context menu, three curves, following the main window, and the three
 // kinds of file saved with the file dialog scripted.
 
+#include "gui/guarded_test_main.h"
 #include "analysis/gui/response_window.h"
 #include "app/gui/main_window.h"
 #include "widgets/gui/aedit.h"
@@ -175,5 +176,5 @@ void ResponseWindowTest::savesTheThreeKinds() {
     QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
 }
 
-QTEST_MAIN(ResponseWindowTest)
+KORVAN_GUI_TEST_MAIN(ResponseWindowTest)
 #include "response_window_test.moc"

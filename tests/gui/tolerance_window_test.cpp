@@ -1,6 +1,7 @@
 // The tolerance window on a designed filter: a run of 1000 trials in the
 // worker thread, its progress, the envelope and the tables it fills.
 
+#include "gui/guarded_test_main.h"
 #include "analysis/gui/tolerance_window.h"
 #include "app/main_form.h"
 #include "model/clipboard.h"
@@ -118,5 +119,5 @@ void ToleranceWindowTest::cancelStopsTheRun() {
     QVERIFY(child<QLabel>(window, "StatusLabel")->text().startsWith("Cancelled."));
 }
 
-QTEST_MAIN(ToleranceWindowTest)
+KORVAN_GUI_TEST_MAIN(ToleranceWindowTest)
 #include "tolerance_window_test.moc"

@@ -2,6 +2,7 @@
 // calculated with Enter, closed and opened again. KORVAN_SCREENSHOT_DIR set:
 // each window is also saved there as a picture.
 
+#include "gui/guarded_test_main.h"
 #include "app/gui/main_window.h"
 #include "tools/gui/copying_tool_windows.h"
 #include "tools/gui/g3uur_window.h"
@@ -226,5 +227,5 @@ void ToolWindowsTest::refusalBoxStandsOverTheWindow() {
     });
 }
 
-QTEST_MAIN(ToolWindowsTest)
+KORVAN_GUI_TEST_MAIN(ToolWindowsTest)
 #include "tool_windows_test.moc"

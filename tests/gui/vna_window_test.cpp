@@ -1,6 +1,7 @@
 // The VNA window driven as a user would: the menu item, the file dialog,
 // a row of the table and "Use in design" into the main window's fields.
 
+#include "gui/guarded_test_main.h"
 #include "app/gui/main_window.h"
 #include "measurement/gui/vna_window.h"
 #include "numeric/number_text.h"
@@ -101,5 +102,5 @@ void VnaWindowTest::openedCrystalGoesIntoTheDesign() {
     QCOMPARE(form.state().fs, field(2) * 1000);
 }
 
-QTEST_MAIN(VnaWindowTest)
+KORVAN_GUI_TEST_MAIN(VnaWindowTest)
 #include "vna_window_test.moc"

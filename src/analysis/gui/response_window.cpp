@@ -4,6 +4,7 @@
 #include "analysis/response_export.h"
 #include "app/design_response.h"
 #include "app/gui/main_window.h"
+#include "model/gui/event_guard.h"
 #include "model/text_file.h"
 
 #include <QAction>
@@ -44,7 +45,13 @@ namespace {
 // whose far stop band goes out of sight.
 constexpr double kFloorDb = -160;
 
+using korvan::gui::guardedSlot;
+using korvan::gui::runGuarded;
+
+const QString kTitle = QStringLiteral("Response details");
+
 QString number(double v, int decimals) {
+    if (!std::isfinite(v)) return QStringLiteral("-");
     return QString::number(v, 'f', decimals);
 }
 
@@ -59,7 +66,7 @@ QPushButton* button(const char* text, const char* name, QWidget* parent) {
 ResponseWindow::ResponseWindow(const MainForm& form, MessageSink& messages, QWidget* parent)
     : QWidget(parent, Qt::Window), form_(form), messages_(messages) {
     setObjectName("ResponseWindow");
-    setWindowTitle("Response details");
+    setWindowTitle(kTitle);
     chooseFile_ = [this](const QString& caption, const QString& filter, const QString& name) {
         return QFileDialog::getSaveFileName(this, caption, name, filter);
     };
@@ -182,34 +189,37 @@ void ResponseWindow::buildControls() {
     buttons->addWidget(deck);
     top->addLayout(buttons);
 
-    connect(reset, &QPushButton::clicked, this, [this] { resetZoom(); });
-    connect(touchstone, &QPushButton::clicked, this, [this] {
-        const QString path = chooseFile_("Save Touchstone", "Touchstone (*.s2p)", "response.s2p");
-        if (!path.isEmpty()) saveTouchstone(path);
-    });
-    connect(csv, &QPushButton::clicked, this, [this] {
-        const QString path = chooseFile_("Save CSV", "CSV (*.csv)", "response.csv");
-        if (!path.isEmpty()) saveCsv(path);
-    });
-    connect(picture, &QPushButton::clicked, this, [this] {
-        const QString path =
-            chooseFile_("Save picture", "PNG picture (*.png);;SVG picture (*.svg)", "response.png");
-        if (!path.isEmpty()) savePicture(path);
-    });
-    connect(deck, &QPushButton::clicked, this, [this] {
-        const QString path = chooseFile_("Save ngspice deck", "ngspice deck (*.cir)", "ladder.cir");
-        if (!path.isEmpty()) saveNgspice(path);
-    });
-    const auto userSpan = [this] {
+    connect(reset, &QPushButton::clicked, this, guardedSlot(this, kTitle, [this] { resetZoom(); }));
+    connect(touchstone, &QPushButton::clicked, this, guardedSlot(this, kTitle, [this] {
+                const QString path =
+                    chooseFile_("Save Touchstone", "Touchstone (*.s2p)", "response.s2p");
+                if (!path.isEmpty()) saveTouchstone(path);
+            }));
+    connect(csv, &QPushButton::clicked, this, guardedSlot(this, kTitle, [this] {
+                const QString path = chooseFile_("Save CSV", "CSV (*.csv)", "response.csv");
+                if (!path.isEmpty()) saveCsv(path);
+            }));
+    connect(picture, &QPushButton::clicked, this, guardedSlot(this, kTitle, [this] {
+                const QString path = chooseFile_(
+                    "Save picture", "PNG picture (*.png);;SVG picture (*.svg)", "response.png");
+                if (!path.isEmpty()) savePicture(path);
+            }));
+    connect(deck, &QPushButton::clicked, this, guardedSlot(this, kTitle, [this] {
+                const QString path =
+                    chooseFile_("Save ngspice deck", "ngspice deck (*.cir)", "ladder.cir");
+                if (!path.isEmpty()) saveNgspice(path);
+            }));
+    const auto userSpan = guardedSlot(this, kTitle, [this] {
         follow_->setChecked(false);
         recompute();
-    };
+    });
     connect(start_, &QDoubleSpinBox::valueChanged, this, userSpan);
     connect(stop_, &QDoubleSpinBox::valueChanged, this, userSpan);
-    connect(points_, &QSpinBox::valueChanged, this, [this] { recompute(); });
-    connect(reference_, &QLineEdit::editingFinished, this, [this] { recompute(); });
+    connect(points_, &QSpinBox::valueChanged, this, guardedSlot(this, kTitle, [this] { recompute(); }));
+    connect(reference_, &QLineEdit::editingFinished, this,
+            guardedSlot(this, kTitle, [this] { recompute(); }));
     connect(follow_, &QCheckBox::toggled, this, [this](bool on) {
-        if (on) designChanged();
+        if (on) runGuarded(this, kTitle, [this] { designChanged(); });
     });
 }
 
@@ -449,20 +459,23 @@ void installResponseWindow(korvan::gui::MainWindow& window, const MainForm& form
                            MessageSink& messages) {
     QAction* action = window.plotContextMenu()->addAction(QString::fromUtf8("Response details…"));
     action->setObjectName("ResponseDetails");
-    QObject::connect(action, &QAction::triggered, &window, [&window, &form, &messages] {
-        auto* w = window.findChild<ResponseWindow*>();
-        if (!w) {
-            w = new ResponseWindow(form, messages, &window);
-            QObject::connect(&window, &korvan::gui::MainWindow::designChanged, w, [w] {
-                if (w->isVisible()) w->designChanged();
-            });
-        } else {
-            w->designChanged();
-        }
-        w->show();
-        w->raise();
-        w->activateWindow();
-    });
+    QObject::connect(
+        action, &QAction::triggered, &window,
+        guardedSlot(&window, kTitle, [&window, &form, &messages] {
+            auto* w = window.findChild<ResponseWindow*>();
+            if (!w) {
+                w = new ResponseWindow(form, messages, &window);
+                QObject::connect(&window, &korvan::gui::MainWindow::designChanged, w,
+                                 guardedSlot(w, kTitle, [w] {
+                                     if (w->isVisible()) w->designChanged();
+                                 }));
+            } else {
+                w->designChanged();
+            }
+            w->show();
+            w->raise();
+            w->activateWindow();
+        }));
 }
 
 } // namespace korvan::analysis::gui

@@ -6,6 +6,7 @@
 #include "app/gui/main_window.h"
 #include "app/program_info.h"
 #include "measurement/gui/vna_window.h"
+#include "model/gui/event_guard.h"
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
 #include "model/gui/system_separator.h"
@@ -54,7 +55,8 @@ int main(int argc, char* argv[]) {
     if (const auto code = korvan::answerInfoOption(argc, argv, std::cout)) return *code;
     QElapsedTimer sinceMain;
     sinceMain.start();
-    QApplication app(argc, argv);
+    // Every event handler of the program runs under the last net.
+    korvan::gui::GuardedApplication app(argc, argv);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
     QApplication::setFont(font);
@@ -78,10 +80,13 @@ int main(int argc, char* argv[]) {
     korvan::analysis::gui::installResponseWindow(window, form, messages);
     korvan::gui::installVnaMeasurement(form, window);
     korvan::gui::ToleranceWindow tolerance(form, &window);
-    window.plotContextMenu()->addAction(QStringLiteral("Tolerance analysis\u2026"), &tolerance,
-                                        &korvan::gui::ToleranceWindow::open);
+    const QString toleranceTitle = QStringLiteral("Tolerance analysis");
+    window.plotContextMenu()->addAction(
+        QStringLiteral("Tolerance analysis\u2026"), &tolerance,
+        korvan::gui::guardedSlot(&tolerance, toleranceTitle, [&tolerance] { tolerance.open(); }));
     QObject::connect(&window, &korvan::gui::MainWindow::designChanged, &tolerance,
-                     &korvan::gui::ToleranceWindow::designChanged);
+                     korvan::gui::guardedSlot(&tolerance, toleranceTitle,
+                                              [&tolerance] { tolerance.designChanged(); }));
 
     if (!measure) {
         window.startUp();

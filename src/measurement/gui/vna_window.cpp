@@ -3,6 +3,7 @@
 #include "app/gui/main_window.h"
 #include "app/main_form.h"
 #include "measurement/crystal_report.h"
+#include "model/gui/event_guard.h"
 #include "model/text_file.h"
 #include "numeric/number_text.h"
 
@@ -48,6 +49,8 @@ class NumberItem : public QTableWidgetItem {
     }
 };
 
+const QString kTitle = QStringLiteral("VNA Measurement");
+
 const QColor kSetColours[] = {QColor(205, 235, 205), QColor(205, 220, 245), QColor(245, 230, 200),
                               QColor(235, 210, 235)};
 
@@ -56,7 +59,7 @@ const QColor kSetColours[] = {QColor(205, 235, 205), QColor(205, 220, 245), QCol
 VnaWindow::VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent)
     : QWidget(parent, Qt::Window), form_(form), mainWindow_(mainWindow) {
     setObjectName("TFormVNA");
-    setWindowTitle("VNA Measurement");
+    setWindowTitle(kTitle);
     resize(1100, 720);
 
     auto* open = new QPushButton("Open sweep files…", this);
@@ -145,13 +148,18 @@ VnaWindow::VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent)
     layout->addWidget(errors_);
     layout->addWidget(status_);
 
-    connect(open, &QPushButton::clicked, this, &VnaWindow::openClicked);
-    connect(useInDesign_, &QPushButton::clicked, this, &VnaWindow::useInDesignClicked);
-    connect(saveTable_, &QPushButton::clicked, this, &VnaWindow::saveTableClicked);
-    connect(setSize_, &QSpinBox::valueChanged, this, [this] { markSets(); });
-    connect(r0_, &QDoubleSpinBox::editingFinished, this, [this] { refit(); });
-    connect(cp_, &QDoubleSpinBox::editingFinished, this, [this] { refit(); });
-    connect(table_, &QTableWidget::itemSelectionChanged, this, &VnaWindow::selectionChanged);
+    connect(open, &QPushButton::clicked, this, guardedSlot(this, kTitle, [this] { openClicked(); }));
+    connect(useInDesign_, &QPushButton::clicked, this,
+            guardedSlot(this, kTitle, [this] { useInDesignClicked(); }));
+    connect(saveTable_, &QPushButton::clicked, this,
+            guardedSlot(this, kTitle, [this] { saveTableClicked(); }));
+    connect(setSize_, &QSpinBox::valueChanged, this, guardedSlot(this, kTitle, [this] { markSets(); }));
+    connect(r0_, &QDoubleSpinBox::editingFinished, this,
+            guardedSlot(this, kTitle, [this] { refit(); }));
+    connect(cp_, &QDoubleSpinBox::editingFinished, this,
+            guardedSlot(this, kTitle, [this] { refit(); }));
+    connect(table_, &QTableWidget::itemSelectionChanged, this,
+            guardedSlot(this, kTitle, [this] { selectionChanged(); }));
     showChart(nullptr);
 }
 
@@ -211,7 +219,10 @@ void VnaWindow::refit() {
 
 void VnaWindow::fillTable() {
     const char sep = form_.separator();
+    // The table shows values, it does not judge them: a figure the fit left
+    // undefined shows as a dash.
     const auto fixed = [sep](double v, int decimals) {
+        if (!std::isfinite(v)) return QStringLiteral("-");
         return QString::fromStdString(numeric::formatFixed(v, 30, decimals, sep));
     };
     table_->setSortingEnabled(false);
@@ -409,13 +420,14 @@ void installVnaMeasurement(MainForm& form, MainWindow& mainWindow) {
     xtal->addSeparator();
     auto* action = xtal->addAction("VNA Measurement…");
     action->setObjectName("VnaMeasurement1");
-    QObject::connect(action, &QAction::triggered, &mainWindow, [&form, &mainWindow] {
-        auto* window = mainWindow.findChild<VnaWindow*>("TFormVNA");
-        if (!window) window = new VnaWindow(form, mainWindow, &mainWindow);
-        window->show();
-        window->raise();
-        window->activateWindow();
-    });
+    QObject::connect(action, &QAction::triggered, &mainWindow,
+                     guardedSlot(&mainWindow, kTitle, [&form, &mainWindow] {
+                         auto* window = mainWindow.findChild<VnaWindow*>("TFormVNA");
+                         if (!window) window = new VnaWindow(form, mainWindow, &mainWindow);
+                         window->show();
+                         window->raise();
+                         window->activateWindow();
+                     }));
 }
 
 } // namespace korvan::gui
