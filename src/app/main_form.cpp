@@ -441,7 +441,9 @@ bool MainForm::loadSettingsFrom(const std::filesystem::path& file) {
     return true;
 }
 
-void MainForm::saveSettings() { saveSettingsTo(basePath_ / kSettingsFileName); }
+void MainForm::saveSettings() {
+    saveSettingsTo(basePath_ / kSettingsFileName);
+}
 
 void MainForm::saveSettingsTo(const std::filesystem::path& file) {
     std::vector<std::string> lines;

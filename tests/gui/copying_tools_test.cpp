@@ -3,8 +3,8 @@
 // calculate on Enter after the focus has moved. With KORVAN_SCREENSHOT_DIR
 // set, each open window is saved there as <form name>.png.
 
-#include "gui/guarded_test_main.h"
 #include "app/gui/main_window.h"
+#include "gui/guarded_test_main.h"
 #include "tools/gui/copying_tool_windows.h"
 #include "tools/gui/cs2cp_window.h"
 #include "tools/gui/lc_match_window.h"

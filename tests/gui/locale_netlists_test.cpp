@@ -2,8 +2,8 @@
 // two bytes in UTF-8) the window falls back to "." and writes the netlists
 // byte for byte as korvan-cli does with --decimal-separator ".".
 
-#include "model/gui/event_guard.h"
 #include "app/gui/main_window.h"
+#include "model/gui/event_guard.h"
 #include "model/gui/system_separator.h"
 #include "support/locales.h"
 

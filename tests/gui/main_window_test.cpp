@@ -2,8 +2,8 @@
 // and Lm/Cm buttons, the trace switches, the cursor and the close prompt.
 // Each test runs in a fresh temporary working folder with scripted answers.
 
-#include "gui/guarded_test_main.h"
 #include "app/gui/main_window.h"
+#include "gui/guarded_test_main.h"
 #include "numeric/number_text.h"
 #include "response/gui/plot_view.h"
 #include "widgets/gui/aedit.h"

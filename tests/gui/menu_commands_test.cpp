@@ -1,9 +1,9 @@
 // The colour, snapshot and help commands of the main menu with a scripted
 // colour dialog and document opener, and the cursor read-out's span.
 
-#include "gui/guarded_test_main.h"
 #include "app/gui/main_window.h"
 #include "app/gui/menu_commands.h"
+#include "gui/guarded_test_main.h"
 #include "numeric/number_text.h"
 #include "response/gui/plot_view.h"
 #include "widgets/gui/aedit.h"

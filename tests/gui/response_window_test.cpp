@@ -2,9 +2,9 @@
 // context menu, three curves, following the main window, and the three
 // kinds of file saved with the file dialog scripted.
 
-#include "gui/guarded_test_main.h"
 #include "analysis/gui/response_window.h"
 #include "app/gui/main_window.h"
+#include "gui/guarded_test_main.h"
 #include "widgets/gui/aedit.h"
 
 #include <QAction>

@@ -1,9 +1,9 @@
 // The tolerance window on a designed filter: a run of 1000 trials in the
 // worker thread, its progress, the envelope and the tables it fills.
 
-#include "gui/guarded_test_main.h"
 #include "analysis/gui/tolerance_window.h"
 #include "app/main_form.h"
+#include "gui/guarded_test_main.h"
 #include "model/clipboard.h"
 #include "model/messages.h"
 

@@ -2,8 +2,8 @@
 // calculated with Enter, closed and opened again. KORVAN_SCREENSHOT_DIR set:
 // each window is also saved there as a picture.
 
-#include "gui/guarded_test_main.h"
 #include "app/gui/main_window.h"
+#include "gui/guarded_test_main.h"
 #include "tools/gui/copying_tool_windows.h"
 #include "tools/gui/g3uur_window.h"
 #include "tools/gui/info_window.h"

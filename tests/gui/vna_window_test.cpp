@@ -1,8 +1,8 @@
 // The VNA window driven as a user would: the menu item, the file dialog,
 // a row of the table and "Use in design" into the main window's fields.
 
-#include "gui/guarded_test_main.h"
 #include "app/gui/main_window.h"
+#include "gui/guarded_test_main.h"
 #include "measurement/gui/vna_window.h"
 #include "numeric/number_text.h"
 #include "support/crystal_sweeps.h"

@@ -1,5 +1,5 @@
-#include "model/clipboard.h"
 #include "app/main_form.h"
+#include "model/clipboard.h"
 #include "model/messages.h"
 #include "numeric/errors.h"
 #include "numeric/fp_check.h"

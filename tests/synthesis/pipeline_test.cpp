@@ -3,8 +3,8 @@
 
 #include "design_fixture.h"
 
-#include "model/clipboard.h"
 #include "app/main_form.h"
+#include "model/clipboard.h"
 #include "numeric/errors.h"
 #include "support/temp_dir.h"
 #include "synthesis/termination.h"

@@ -215,7 +215,8 @@ void ResponseWindow::buildControls() {
     });
     connect(start_, &QDoubleSpinBox::valueChanged, this, userSpan);
     connect(stop_, &QDoubleSpinBox::valueChanged, this, userSpan);
-    connect(points_, &QSpinBox::valueChanged, this, guardedSlot(this, kTitle, [this] { recompute(); }));
+    connect(points_, &QSpinBox::valueChanged, this,
+            guardedSlot(this, kTitle, [this] { recompute(); }));
     connect(reference_, &QLineEdit::editingFinished, this,
             guardedSlot(this, kTitle, [this] { recompute(); }));
     connect(follow_, &QCheckBox::toggled, this, [this](bool on) {
@@ -459,23 +460,22 @@ void installResponseWindow(korvan::gui::MainWindow& window, const MainForm& form
                            MessageSink& messages) {
     QAction* action = window.plotContextMenu()->addAction(QString::fromUtf8("Response details…"));
     action->setObjectName("ResponseDetails");
-    QObject::connect(
-        action, &QAction::triggered, &window,
-        guardedSlot(&window, kTitle, [&window, &form, &messages] {
-            auto* w = window.findChild<ResponseWindow*>();
-            if (!w) {
-                w = new ResponseWindow(form, messages, &window);
-                QObject::connect(&window, &korvan::gui::MainWindow::designChanged, w,
-                                 guardedSlot(w, kTitle, [w] {
-                                     if (w->isVisible()) w->designChanged();
-                                 }));
-            } else {
-                w->designChanged();
-            }
-            w->show();
-            w->raise();
-            w->activateWindow();
-        }));
+    QObject::connect(action, &QAction::triggered, &window,
+                     guardedSlot(&window, kTitle, [&window, &form, &messages] {
+                         auto* w = window.findChild<ResponseWindow*>();
+                         if (!w) {
+                             w = new ResponseWindow(form, messages, &window);
+                             QObject::connect(&window, &korvan::gui::MainWindow::designChanged, w,
+                                              guardedSlot(w, kTitle, [w] {
+                                                  if (w->isVisible()) w->designChanged();
+                                              }));
+                         } else {
+                             w->designChanged();
+                         }
+                         w->show();
+                         w->raise();
+                         w->activateWindow();
+                     }));
 }
 
 } // namespace korvan::analysis::gui

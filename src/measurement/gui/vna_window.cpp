@@ -148,12 +148,14 @@ VnaWindow::VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent)
     layout->addWidget(errors_);
     layout->addWidget(status_);
 
-    connect(open, &QPushButton::clicked, this, guardedSlot(this, kTitle, [this] { openClicked(); }));
+    connect(open, &QPushButton::clicked, this,
+            guardedSlot(this, kTitle, [this] { openClicked(); }));
     connect(useInDesign_, &QPushButton::clicked, this,
             guardedSlot(this, kTitle, [this] { useInDesignClicked(); }));
     connect(saveTable_, &QPushButton::clicked, this,
             guardedSlot(this, kTitle, [this] { saveTableClicked(); }));
-    connect(setSize_, &QSpinBox::valueChanged, this, guardedSlot(this, kTitle, [this] { markSets(); }));
+    connect(setSize_, &QSpinBox::valueChanged, this,
+            guardedSlot(this, kTitle, [this] { markSets(); }));
     connect(r0_, &QDoubleSpinBox::editingFinished, this,
             guardedSlot(this, kTitle, [this] { refit(); }));
     connect(cp_, &QDoubleSpinBox::editingFinished, this,
