@@ -1,5 +1,7 @@
 #include "analysis/exact_figures.h"
 
+#include "numeric/bracket_search.h"
+
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -10,7 +12,8 @@ namespace korvan::analysis {
 
 namespace {
 
-constexpr double kTolHz = 0.005; // brackets end narrower than this
+// Brackets end narrower than this (or than the doubles there allow).
+constexpr double kTolHz = 0.005;
 constexpr double kFinestStepHz = 0.5;
 // Grid steps grow with the distance from fm by this share: fine where the
 // pass band and the skirts are, coarse far out.
@@ -43,40 +46,12 @@ std::vector<double> searchGrid(double fm) {
     return f;
 }
 
-// Where g changes sign in [a, b] (g(a) < 0 <= g(b) or the reverse).
 double bisect(const std::function<double(double)>& g, double a, double b) {
-    const bool aNegative = g(a) < 0;
-    while (std::fabs(b - a) > kTolHz) {
-        const double mid = 0.5 * (a + b);
-        if ((g(mid) < 0) == aNegative)
-            a = mid;
-        else
-            b = mid;
-    }
-    return 0.5 * (a + b);
+    return numeric::bisectSignChange(g, a, b, kTolHz);
 }
 
-// The minimum of h in [a, b] by golden section (h unimodal there).
 double goldenMinimum(const std::function<double(double)>& h, double a, double b) {
-    const double r = (std::sqrt(5.0) - 1) / 2;
-    double c = b - r * (b - a), d = a + r * (b - a);
-    double hc = h(c), hd = h(d);
-    while (b - a > kTolHz) {
-        if (hc < hd) {
-            b = d;
-            d = c;
-            hd = hc;
-            c = b - r * (b - a);
-            hc = h(c);
-        } else {
-            a = c;
-            c = d;
-            hc = hd;
-            d = a + r * (b - a);
-            hd = h(d);
-        }
-    }
-    return 0.5 * (a + b);
+    return numeric::goldenSectionMinimum(h, a, b, kTolHz);
 }
 
 } // namespace

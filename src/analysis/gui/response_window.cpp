@@ -83,7 +83,7 @@ void ResponseWindow::buildControls() {
         auto* s = new QDoubleSpinBox(this);
         s->setObjectName(name);
         s->setDecimals(3);
-        s->setRange(0.001, 1e7);
+        s->setRange(kMinResponseHz * 0.001, kMaxResponseHz * 0.001);
         s->setSuffix(" kHz");
         s->setKeyboardTracking(false);
         return s;
@@ -261,7 +261,7 @@ std::optional<SweepSpan> ResponseWindow::chosenSpan() {
 PortReference ResponseWindow::chosenReference() const {
     bool ok = false;
     const double r = reference_->text().trimmed().toDouble(&ok);
-    if (ok && std::isfinite(r) && r > 0) return {r, r};
+    if (ok && std::isfinite(r) && r >= kMinReferenceOhm && r <= kMaxReferenceOhm) return {r, r};
     return model_ ? terminations(*model_) : PortReference{};
 }
 
@@ -278,16 +278,16 @@ void ResponseWindow::recompute() {
     } else if (const auto span = chosenSpan()) {
         response_ = sweepLadder(*model_, *span, chosenReference());
         if (!response_.finite()) {
+            const std::string why = notFiniteReason(response_, *model_);
             response_ = {};
-            status_->setText("The response is not finite here (a lossless crystal at its "
-                             "resonance).");
+            status_->setText(QString::fromStdString("This span cannot be shown: " + why + "."));
         } else {
             span_ = *span;
             QString text = QString("Reference %1 Ohm; drag to zoom, right click to zoom out.")
                                .arg(response_.reference.port1Ohm, 0, 'g', 8);
             const QString typed = reference_->text().trimmed();
             if (!typed.isEmpty() && response_.reference.port1Ohm != typed.toDouble())
-                text = "\"" + typed + "\" is not a resistance above 0 Ohm: " + text;
+                text = "\"" + typed + "\" is not a resistance of 0.001 to 1e9 Ohm: " + text;
             status_->setText(text);
         }
     }
