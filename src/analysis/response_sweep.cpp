@@ -15,7 +15,7 @@ std::optional<std::string> spanProblem(const SweepSpan& span) {
     if (span.startHz <= 0 || span.stopHz <= 0) return "the frequencies must be above 0";
     if (span.startHz >= span.stopHz) return "the start must lie below the stop";
     if (span.startHz < kMinResponseHz || span.stopHz > kMaxResponseHz)
-        return "the frequencies must lie between 1 Hz and 10 GHz";
+        return "the frequencies must lie between 1 Hz and 1 PHz";
     if (span.stopHz - span.startHz < (span.points - 1) * span.stopHz * kMinRelativeStep)
         return "the span is too narrow for " + std::to_string(span.points) +
                " distinct frequencies";

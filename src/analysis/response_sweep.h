@@ -14,15 +14,15 @@ inline constexpr int kMinResponsePoints = 2;
 inline constexpr int kMaxResponsePoints = 100001;
 inline constexpr int kDefaultResponsePoints = 1001;
 
-// What a response can be asked for: 1 Hz to 10 GHz (far beyond any crystal
-// filter; beyond it the analysis meets the ends of double range), ports of
+// What a response can be asked for: 1 Hz to 1 PHz (far beyond any crystal
+// filter, far below where the analysis meets the ends of double range), ports of
 // 1 mOhm to 1 GOhm, and neighbouring points at least this share of the stop
 // frequency apart, so that they stay distinct numbers.
 inline constexpr double kMinResponseHz = 1;
-inline constexpr double kMaxResponseHz = 1e10;
+inline constexpr double kMaxResponseHz = 1e15;
 inline constexpr double kMinReferenceOhm = 1e-3;
 inline constexpr double kMaxReferenceOhm = 1e9;
-inline constexpr double kMinRelativeStep = 1e-12;
+inline constexpr double kMinRelativeStep = 1e-14;
 
 // Points equally spaced from startHz to stopHz, both included.
 struct SweepSpan {

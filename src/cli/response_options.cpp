@@ -83,11 +83,11 @@ void addResponseOptions(CLI::App& app, ResponseOptions& o) {
                    "Points of the response, 2 to 100001 (default 1001), equally spaced")
         ->type_name("N");
     app.add_option("--start", o.startKHz,
-                   "First frequency of the response [kHz], 0.001 to 10000000 (default: "
+                   "First frequency of the response [kHz], 0.001 to 1e12 (default: "
                    "the display span's lower edge)")
         ->type_name("KHZ");
     app.add_option("--stop", o.stopKHz,
-                   "Last frequency of the response [kHz], 0.001 to 10000000 (default: the display "
+                   "Last frequency of the response [kHz], 0.001 to 1e12 (default: the display "
                    "span's upper edge)")
         ->type_name("KHZ");
     app.add_option("--ref", o.refOhm,
@@ -107,7 +107,7 @@ std::optional<std::string> responseOptionsProblem(const ResponseOptions& o, bool
     for (const auto& [value, name] : {std::pair{o.startKHz, "--start"}, {o.stopKHz, "--stop"}})
         if (value && !(std::isfinite(*value) && *value * 1000 >= analysis::kMinResponseHz &&
                        *value * 1000 <= analysis::kMaxResponseHz))
-            return std::string(name) + " must be a frequency from 0.001 to 10000000 kHz";
+            return std::string(name) + " must be a frequency from 0.001 to 1e12 kHz";
     if (o.startKHz && o.stopKHz) {
         if (!(*o.startKHz < *o.stopKHz)) return "--start must lie below --stop";
         const analysis::SweepSpan span{*o.startKHz * 1000, *o.stopKHz * 1000, o.points};

@@ -57,7 +57,8 @@ TEST(cli_xtalfit_test, batchGivesSetsAndASettingsFileTheDesignTakes) {
     std::getline(rows, row);
     EXPECT_EQ(row, "file,fs_Hz,fp_Hz,Lm_H,Cm_F,Rm_Ohm,Cp_F,Qu,residual_dB,set,warnings");
     int inSets = 0;
-    while (std::getline(rows, row)) inSets += row.size() > 2 && row.substr(row.size() - 2, 1) != ",";
+    while (std::getline(rows, row))
+        inSets += row.size() > 2 && row.substr(row.size() - 2, 1) != ",";
     EXPECT_EQ(inSets, 12) << csv.out;
 
     const std::string cfg = fileText(dir.path() / "cfg");
