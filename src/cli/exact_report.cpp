@@ -33,6 +33,11 @@ json optionalNumber(const std::optional<double>& v) {
 json exactJson(const MainForm& form) {
     const auto x = figuresOf(form);
     if (!x) return nullptr;
+    return exactFiguresJson(*x, displayAllowanceDb(form.state()));
+}
+
+json exactFiguresJson(const analysis::ExactFigures& figures, double allowanceDb) {
+    const auto* x = &figures;
     json bandwidths = json::object(), edges = json::object();
     for (std::size_t l = 0; l < analysis::kExactLevelsDb.size(); ++l) {
         const std::string level = std::to_string(analysis::kExactLevelsDb[l]);
@@ -41,7 +46,7 @@ json exactJson(const MainForm& form) {
         edges[level] = json::array({optionalNumber(e.lowHz), optionalNumber(e.highHz)});
     }
     return json{
-        {"IL_dB", x->ilDb},         {"allowance_dB", displayAllowanceDb(form.state())},
+        {"IL_dB", x->ilDb},         {"allowance_dB", allowanceDb},
         {"ripple_dB", x->rippleDb}, {"bandwidths_Hz", bandwidths},
         {"edges_Hz", edges},        {"group_delay_peak_s", optionalNumber(x->groupDelayPeakS)}};
 }

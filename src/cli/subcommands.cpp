@@ -2,6 +2,7 @@
 
 #include "cli/copying_tool_command.h"
 #include "cli/crystal_tool_commands.h"
+#include "cli/ladder_command.h"
 #include "cli/tolerance_command.h"
 #include "cli/xtalfit_command.h"
 
@@ -23,6 +24,8 @@ std::span<const Subcommand> subcommands() {
          runXtalfit},
         {"tolerance", "Monte Carlo spreads of a design; standard capacitor values",
          runToleranceCommand},
+        {"ladder", "A ladder from measured crystals, position by position; build sheet",
+         runLadderCommand},
     };
     return all;
 }
