@@ -42,6 +42,12 @@ void raiseEveryFlag() {
     std::feraiseexcept(FE_INVALID | FE_DIVBYZERO | FE_OVERFLOW | FE_UNDERFLOW | FE_INEXACT);
 }
 
+// KORVAN_SCREENSHOT_DIR set: the window is also saved there as a picture.
+void saveScreenshot(QWidget* w, const QString& name) {
+    const QByteArray folder = qgetenv("KORVAN_SCREENSHOT_DIR");
+    if (!folder.isEmpty()) w->grab().save(QString(folder) + "/" + name + ".png");
+}
+
 // Closes every message box that opens and keeps its text: a box the test
 // does not expect must not block it.
 class BoxWatcher : public QObject {
@@ -52,6 +58,7 @@ class BoxWatcher : public QObject {
             for (QWidget* w : QApplication::topLevelWidgets())
                 if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
                     texts << box->windowTitle() + ": " + box->text();
+                    saveScreenshot(box, box->objectName() + QString::number(texts.size()));
                     box->done(QMessageBox::Ok);
                 }
         });
@@ -180,6 +187,8 @@ void FaultIsolationTest::raisedFlagsAreNoFaultOfAnyWindow() {
     raiseEveryFlag();
     QTest::mouseClick(vna->findChild<QPushButton*>("OpenButton"), Qt::LeftButton);
     QCOMPARE(vna->findChild<QTableWidget*>("CrystalTable")->rowCount(), 2);
+    QTest::qWait(100); // the chart lays out its axes on the next events
+    saveScreenshot(vna, "TFormVNA-raised-flags");
     raiseEveryFlag();
     vna->findChild<QTableWidget*>("CrystalTable")->selectRow(1);
     raiseEveryFlag();
