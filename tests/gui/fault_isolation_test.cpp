@@ -153,6 +153,10 @@ void FaultIsolationTest::raisedFlagsAreNoFaultOfAnyWindow() {
     calculateIn(p, "Cs2Cp1", "TForm8");
     calculateIn(p, "Match1", "TForm5");
     calculateIn(p, "XtalTuning1", "TForm7");
+    calculateIn(p, "Info1", "TForm3");
+    raiseEveryFlag();
+    p.window->menuAction("Screenshot1")->trigger(); // the snapshot file, then the flash
+    QVERIFY(QFileInfo(p.dir.filePath("Filter.bmp")).size() > 0);
 
     // The response window, its table and a saved CSV.
     raiseEveryFlag();
