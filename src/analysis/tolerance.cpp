@@ -1,7 +1,5 @@
 #include "analysis/tolerance.h"
 
-#include "response/sweep.h"
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -99,14 +97,9 @@ void drawTrial(const LadderModel& start, const ToleranceSpreads& sp, TrialRandom
 }
 
 bool withinLimits(const ResponseFigures& r, const ToleranceLimits& lim, double nominalBw3) {
-    const auto& v = r.value;
-    if (lim.rippleMaxDb && !(v[kRipple] && *v[kRipple] <= *lim.rippleMaxDb)) return false;
-    if (lim.ilMaxDb && !(v[kIL] && *v[kIL] <= *lim.ilMaxDb)) return false;
-    if (lim.bw3Pct &&
-        !(v[kBw3] && std::abs(*v[kBw3] - nominalBw3) <= *lim.bw3Pct / 100 * nominalBw3))
-        return false;
-    if (lim.centreShiftHz && !(v[kCentreShift] && std::abs(*v[kCentreShift]) <= *lim.centreShiftHz))
-        return false;
+    for (const LimitKind kind :
+         {LimitKind::Ripple, LimitKind::Il, LimitKind::Bw3, LimitKind::CentreShift})
+        if (keepsLimit(r, lim, kind, nominalBw3) == false) return false;
     return true;
 }
 
@@ -149,6 +142,43 @@ std::string spreadProblem(const char* what, const Spread& s, double max, const c
 
 } // namespace
 
+ToleranceLimits suggestedLimits(const DesignState& s) {
+    ToleranceLimits lim;
+    const bool rippleEntered = !s.IsCohn && !s.IsQER;
+    lim.rippleMaxDb = (rippleEntered ? std::max(0.0, s.PBripple) : 0.5) + 0.5;
+    lim.bw3Pct = 5;
+    lim.bw3ReferenceHz = s.B3db;
+    return lim;
+}
+
+std::pair<double, double> bw3Window(const ToleranceLimits& lim, double nominalBw3) {
+    const double reference = lim.bw3ReferenceHz.value_or(nominalBw3);
+    const double half = lim.bw3Pct.value_or(0) / 100 * reference;
+    return {reference - half, reference + half};
+}
+
+std::optional<bool> keepsLimit(const ResponseFigures& r, const ToleranceLimits& lim, LimitKind kind,
+                               double nominalBw3) {
+    const auto& v = r.value;
+    switch (kind) {
+    case LimitKind::Ripple:
+        if (!lim.rippleMaxDb) return std::nullopt;
+        return v[kRipple] && *v[kRipple] <= *lim.rippleMaxDb;
+    case LimitKind::Il:
+        if (!lim.ilMaxDb) return std::nullopt;
+        return v[kIL] && *v[kIL] <= *lim.ilMaxDb;
+    case LimitKind::Bw3: {
+        if (!lim.bw3Pct) return std::nullopt;
+        const auto [low, high] = bw3Window(lim, nominalBw3);
+        return v[kBw3] && *v[kBw3] >= low && *v[kBw3] <= high;
+    }
+    case LimitKind::CentreShift:
+        if (!lim.centreShiftHz) return std::nullopt;
+        return v[kCentreShift] && std::abs(*v[kCentreShift]) <= *lim.centreShiftHz;
+    }
+    return std::nullopt;
+}
+
 std::string standardChoiceName(const StandardChoice& choice) {
     return std::string(seriesName(choice.series)) + (choice.pairs ? " pairs" : "");
 }
@@ -178,16 +208,8 @@ StandardLadder standardLadder(const LadderModel& ideal, const StandardChoice& ch
     return out;
 }
 
-ToleranceDesign toleranceDesign(const DesignState& s, double rmOhm) {
-    ToleranceDesign d;
-    d.ladder = ladderFromDesign(s, rmOhm);
-    // The sweep's frequencies, accumulated sample by sample as it does.
-    const response::SweepGrid grid = response::sweepGrid(s);
-    double f = grid.fStart;
-    for (int k = 0; k < kSweepSamples; ++k, f = f + grid.fStep) d.frequencies.push_back(f);
-    const double qu = rmOhm > 0 ? 2 * std::numbers::pi * s.fs * s.Lm / rmOhm : 1e20;
-    d.allowanceDb = qu < 300000 ? 0.05 : 0.0;
-    return d;
+ToleranceDesign toleranceDesign(const DesignOutcome& outcome) {
+    return {outcome.ladder(), outcome.sweepHz(), outcome.lossAllowanceDb()};
 }
 
 std::optional<ResponseFigures> ladderFigures(const ToleranceDesign& design,
@@ -231,6 +253,7 @@ std::vector<std::string> validateJob(const ToleranceJob& job) {
     };
     limit(job.limits.rippleMaxDb, "the ripple", true);
     limit(job.limits.bw3Pct, "the 3 dB bandwidth", false);
+    limit(job.limits.bw3ReferenceHz, "the asked 3 dB bandwidth", false);
     limit(job.limits.ilMaxDb, "the insertion loss", true);
     limit(job.limits.centreShiftHz, "the centre shift", true);
     return problems;
@@ -250,6 +273,7 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
     result.trials = n;
     result.seed = job.seed;
     result.nominal = *ladderFigures(design, design.ladder, 0);
+    result.allowanceDb = design.allowanceDb;
     result.nominalLossDb.resize(points);
     LossSweep(design.frequencies, design.allowanceDb).run(design.ladder, result.nominalLossDb);
     const double centre = result.nominal.centreHz;

@@ -3,6 +3,7 @@
 #include "cli/copying_tool_command.h"
 #include "cli/crystal_tool_commands.h"
 #include "cli/ladder_command.h"
+#include "cli/prototype_command.h"
 #include "cli/tolerance_command.h"
 #include "cli/xtalfit_command.h"
 
@@ -26,6 +27,8 @@ std::span<const Subcommand> subcommands() {
          runToleranceCommand},
         {"ladder", "A ladder from measured crystals, position by position; build sheet",
          runLadderCommand},
+        {"prototype", "Coupled-resonator q and k of any response family, predistorted for qo",
+         runPrototypeCommand},
     };
     return all;
 }

@@ -75,13 +75,16 @@ struct Program {
         QDir::setCurrent(dir.path());
         form = std::make_unique<MainForm>(messages, clipboard, dir.path().toStdString(), '.');
         window = std::make_unique<gui::MainWindow>(*form, messages);
-        copying = std::make_unique<gui::CopyingToolWindows>(*window, form->form(), form->state(),
-                                                            messages, '.');
+        copying = std::make_unique<gui::CopyingToolWindows>(
+            *window, [this] { window->takeFields(); }, form->form(), form->state(), messages, '.');
         tools = std::make_unique<tools::gui::ToolWindows>(window.get(), form->form(), '.',
                                                           copying.get());
-        analysis::gui::installResponseWindow(*window, *form, messages);
-        gui::installVnaMeasurement(*form, *window);
-        tolerance = std::make_unique<gui::ToleranceWindow>(*form, window.get());
+        analysis::gui::installResponseWindow(*window, *window->plotContextMenu(), form->outcomes(),
+                                             messages);
+        gui::installVnaMeasurement(*window, '.', [this](const measurement::CrystalFieldTexts& c) {
+            window->useCrystal(c);
+        });
+        tolerance = std::make_unique<gui::ToleranceWindow>(form->outcomes(), '.', window.get());
     }
     QStringList errorReports() const {
         QStringList out;

@@ -11,13 +11,16 @@
 #include "measurement/gui/vna_window.h"
 #include "model/clipboard.h"
 #include "model/messages.h"
+#include "prototype/gui/prototype_window.h"
 #include "response/gui/plot_view.h"
 #include "tools/gui/tool_windows.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QEventLoop>
 #include <QFile>
 #include <QMouseEvent>
@@ -91,7 +94,8 @@ QImage vnaPicture(korvan::MainForm& form, korvan::gui::MainWindow& window, const
         }
         files << path;
     }
-    korvan::gui::VnaWindow vna(form, window);
+    korvan::gui::VnaWindow vna(form.separator(),
+                               [&window](const auto& c) { window.useCrystal(c); });
     vna.resize(1000, 640);
     vna.show();
     vna.openFiles(files);
@@ -128,7 +132,7 @@ std::map<QString, QImage> windowPictures() {
         pictures[QString::fromLatin1(picture)] = renderWindow(tool);
     }
     // The response window of the same design, laid out as on screen.
-    korvan::analysis::gui::ResponseWindow response(form, messages);
+    korvan::analysis::gui::ResponseWindow response(form.outcomes(), messages);
     response.resize(900, 640);
     response.show();
     response.designChanged();
@@ -136,7 +140,7 @@ std::map<QString, QImage> windowPictures() {
     pictures["response-window.png"] = renderWindow(&response);
     // The tolerance window after a run with its starting spreads; the run is
     // waited for, but never longer than a minute.
-    korvan::gui::ToleranceWindow tolerance(form);
+    korvan::gui::ToleranceWindow tolerance(form.outcomes(), form.separator());
     tolerance.open();
     QEventLoop wait;
     QObject::connect(&tolerance, &korvan::gui::ToleranceWindow::runFinished, &wait,
@@ -147,8 +151,70 @@ std::map<QString, QImage> windowPictures() {
     QCoreApplication::processEvents();
     pictures["tolerance-window.png"] = renderWindow(&tolerance);
     pictures["vna-window.png"] = vnaPicture(form, window, work.path());
+    // A predistorted Bessel prototype of six poles for resonators of qo 12.
+    korvan::prototype::gui::PrototypeWindow prototype('.');
+    auto* family = prototype.findChild<QComboBox*>("FamilyBox");
+    family->setCurrentIndex(family->findData("bessel"));
+    prototype.findChild<QSpinBox*>("PolesBox")->setValue(6);
+    prototype.findChild<QCheckBox*>("LossyBox")->setChecked(true);
+    prototype.findChild<QDoubleSpinBox*>("QoBox")->setValue(12);
+    pictures["prototype-window.png"] = renderWindow(&prototype);
     QDir::setCurrent(QDir::tempPath());
     return pictures;
+}
+
+bool isCodeBlock(const QTextBlock& b) {
+    const QTextBlockFormat f = b.blockFormat();
+    return f.nonBreakableLines() || f.hasProperty(QTextFormat::BlockCodeFence) ||
+           f.hasProperty(QTextFormat::BlockCodeLanguage);
+}
+
+// Code is read and typed as it stands, so it never breaks inside: code
+// blocks keep their lines, and inline code gets no-break spaces and word
+// joiners after its hyphens, bars and slashes ("--sets 4" stays on one
+// line, and so do "--limit-ripple" and "normal|uniform").
+void keepCodeWhole(QTextDocument& doc) {
+    struct Change {
+        int position, length;
+        QString text;
+        QTextCharFormat format;
+    };
+    std::vector<Change> changes;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        if (isCodeBlock(b)) {
+            QTextCursor c(b);
+            QTextBlockFormat f = b.blockFormat();
+            f.setNonBreakableLines(true);
+            c.setBlockFormat(f);
+            continue;
+        }
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (!format.fontFixedPitch() &&
+                !format.fontFamilies().toStringList().join(' ').contains("Mono"))
+                continue;
+            // A list in one span ("--bw KHZ, --ripple DB") may still break
+            // after its commas.
+            const QString original = fragment.text();
+            QString text;
+            for (int i = 0; i < original.size(); ++i) {
+                const QChar c = original[i];
+                const bool afterComma = i > 0 && original[i - 1] == ',';
+                text += c == ' ' && !afterComma ? QChar(0x00A0) : c;
+                if (c == '-' || c == '|' || c == '/') text += QChar(0x2060);
+            }
+            if (text != original)
+                changes.push_back({fragment.position(), fragment.length(), text, format});
+        }
+    }
+    // From the end, so that earlier positions stay valid.
+    for (auto it = changes.rbegin(); it != changes.rend(); ++it) {
+        QTextCursor c(&doc);
+        c.setPosition(it->position);
+        c.setPosition(it->position + it->length, QTextCursor::KeepAnchor);
+        c.insertText(it->text, it->format);
+    }
 }
 
 // Each chapter (level-1 heading) after the first starts a new page; pictures
@@ -249,6 +315,7 @@ int main(int argc, char* argv[]) {
     for (const auto& [name, image] : pictures)
         doc.addResource(QTextDocument::ImageResource, QUrl(name), image);
     layOut(doc, pictures);
+    keepCodeWhole(doc);
 
     const QString partial = output + ".part";
     {

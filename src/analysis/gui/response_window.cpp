@@ -1,9 +1,8 @@
 #include "analysis/gui/response_window.h"
 
+#include "analysis/figure_notes.h"
 #include "analysis/ngspice_deck.h"
 #include "analysis/response_export.h"
-#include "app/design_response.h"
-#include "app/gui/main_window.h"
 #include "model/gui/event_guard.h"
 #include "model/text_file.h"
 
@@ -18,6 +17,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -27,6 +27,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QSvgGenerator>
 #include <QTableWidget>
@@ -63,16 +64,23 @@ QPushButton* button(const char* text, const char* name, QWidget* parent) {
 
 } // namespace
 
-ResponseWindow::ResponseWindow(const MainForm& form, MessageSink& messages, QWidget* parent)
-    : QWidget(parent, Qt::Window), form_(form), messages_(messages) {
+ResponseWindow::ResponseWindow(OutcomeFeed& outcomes, MessageSink& messages, QWidget* parent)
+    : QWidget(parent, Qt::Window), outcomes_(outcomes), messages_(messages) {
     setObjectName("ResponseWindow");
     setWindowTitle(kTitle);
     chooseFile_ = [this](const QString& caption, const QString& filter, const QString& name) {
         return QFileDialog::getSaveFileName(this, caption, name, filter);
     };
     buildControls();
-    resize(1000, 640);
+    resize(1180, 680);
     designChanged();
+    // Hidden, the window costs the main window's calculations nothing:
+    // showing it again draws the design then.
+    following_ = outcomes_.subscribe([this](const OutcomePtr&) {
+        korvan::gui::runGuarded(this, kTitle, [this] {
+            if (isVisible()) designChanged();
+        });
+    });
 }
 
 void ResponseWindow::buildControls() {
@@ -157,10 +165,28 @@ void ResponseWindow::buildControls() {
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setMinimumWidth(380);
+    // What the table is, so that it is not read as the chart's figures when
+    // the chart has another reference, nor as the main window's labels.
+    tableCaption_ = new QLabel(this);
+    tableCaption_->setObjectName("ExactFiguresCaption");
+    tableCaption_->setWordWrap(true);
+    notes_ = new QLabel(this);
+    notes_->setObjectName("FigureNotes");
+    notes_->setWordWrap(true);
+    notes_->setStyleSheet("color: #a00000");
+    notes_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* figures = new QWidget(this);
+    figures->setObjectName("ExactFiguresPanel");
+    figures->setMaximumWidth(600);
+    auto* side = new QVBoxLayout(figures);
+    side->setContentsMargins(0, 0, 0, 0);
+    side->addWidget(tableCaption_);
+    side->addWidget(table_, 1);
+    side->addWidget(notes_);
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(view_, 1);
-    middle->addWidget(table_);
+    middle->addWidget(figures);
     top->addLayout(middle, 1);
 
     readout_ = new QLabel(" ", this);
@@ -225,29 +251,22 @@ void ResponseWindow::buildControls() {
 }
 
 void ResponseWindow::designChanged() {
-    const auto ladder = designLadder(form_);
-    if (ladder) {
-        model_ = ladder->model;
-        rmOhm_ = ladder->rmOhm;
-    } else {
-        model_.reset();
-    }
-    if (follow_->isChecked()) {
-        const SweepSpan span = displaySpan(form_.state(), points_->value());
+    outcome_ = outcomes_.current();
+    if (outcome_ && follow_->isChecked()) {
+        const SweepSpan span = displaySpan(outcome_->state(), points_->value());
         const QSignalBlocker a(start_), b(stop_);
         start_->setValue(span.startHz * 0.001);
         stop_->setValue(span.stopHz * 0.001);
     }
-    exact_ = model_ ? exactFigures(*model_, form_.state().fm) : std::nullopt;
     recompute();
     fillTable();
 }
 
 std::optional<SweepSpan> ResponseWindow::chosenSpan() {
     SweepSpan span{start_->value() * 1000, stop_->value() * 1000, points_->value()};
-    if (follow_->isChecked()) {
+    if (follow_->isChecked() && outcome_) {
         // The main plot's span exactly, not its three-decimal kHz display.
-        const SweepSpan main = displaySpan(form_.state(), span.points);
+        const SweepSpan main = displaySpan(outcome_->state(), span.points);
         span.startHz = main.startHz;
         span.stopHz = main.stopHz;
     }
@@ -262,7 +281,7 @@ PortReference ResponseWindow::chosenReference() const {
     bool ok = false;
     const double r = reference_->text().trimmed().toDouble(&ok);
     if (ok && std::isfinite(r) && r >= kMinReferenceOhm && r <= kMaxReferenceOhm) return {r, r};
-    return model_ ? terminations(*model_) : PortReference{};
+    return outcome_ ? terminations(outcome_->ladder()) : PortReference{};
 }
 
 void ResponseWindow::recompute() {
@@ -273,18 +292,24 @@ void ResponseWindow::recompute() {
         if (long_) QApplication::restoreOverrideCursor();
     });
     response_ = {};
-    if (!model_) {
+    if (!outcome_) {
         status_->setText("The design stopped: there is no response to show.");
     } else if (const auto span = chosenSpan()) {
-        response_ = sweepLadder(*model_, *span, chosenReference());
+        response_ = sweepLadder(outcome_->ladder(), *span, chosenReference());
         if (!response_.finite()) {
-            const std::string why = notFiniteReason(response_, *model_);
+            const std::string why = notFiniteReason(response_, outcome_->ladder());
             response_ = {};
             status_->setText(QString::fromStdString("This span cannot be shown: " + why + "."));
         } else {
             span_ = *span;
             QString text = QString("Reference %1 Ohm; drag to zoom, right click to zoom out.")
                                .arg(response_.reference.port1Ohm, 0, 'g', 8);
+            if (response_.reference.port1Ohm != outcome_->ladder().sourceOhm)
+                text = QString("The chart is referred to %1 Ohm; the exact figures stay those "
+                               "of the filter between its %2 Ohm terminations. ")
+                           .arg(response_.reference.port1Ohm, 0, 'g', 8)
+                           .arg(outcome_->ladder().sourceOhm, 0, 'f', 1) +
+                       "Drag to zoom, right click to zoom out.";
             const QString typed = reference_->text().trimmed();
             if (!typed.isEmpty() && response_.reference.port1Ohm != typed.toDouble())
                 text = "\"" + typed + "\" is not a resistance of 0.001 to 1e9 Ohm: " + text;
@@ -336,7 +361,19 @@ void ResponseWindow::resetZoom() {
 
 void ResponseWindow::fillTable() {
     table_->setRowCount(0);
-    if (!exact_) return;
+    notes_->clear();
+    notes_->setVisible(false);
+    tableCaption_->setText(QString());
+    if (!outcome_ || !outcome_->exact()) return;
+    const double allowance = outcome_->lossAllowanceDb();
+    QString caption = QString("Exact figures of the filter between its terminations (%1 Ohm), "
+                              "within 200 kHz of fm")
+                          .arg(outcome_->ladder().sourceOhm, 0, 'f', 1);
+    if (allowance > 0)
+        caption += QString("; the plain ladder, without the %1 dB the main window's loss "
+                           "labels add")
+                       .arg(allowance, 0, 'f', 2);
+    tableCaption_->setText(caption + ".");
     const auto row = [this](const QString& name, const QString& value, const QString& where) {
         const int r = table_->rowCount();
         table_->insertRow(r);
@@ -344,9 +381,11 @@ void ResponseWindow::fillTable() {
         table_->setItem(r, 1, new QTableWidgetItem(value));
         table_->setItem(r, 2, new QTableWidgetItem(where));
     };
-    const ExactFigures& x = *exact_;
+    const ExactFigures& x = *outcome_->exact();
     row("Insertion loss [dB]", number(x.ilDb, 3), number(x.ilHz * 0.001, 5) + " kHz");
-    row("Ripple [dB]", number(x.rippleDb, 3), "");
+    row("Ripple [dB]", x.rippleDb ? number(*x.rippleDb, 3) : "3 dB band not reached", "");
+    for (const PassbandDip& d : x.dips)
+        row("Dip [dB below IL]", number(d.depthDb, 3), number(d.hz * 0.001, 5) + " kHz");
     for (std::size_t l = 0; l < kExactLevelsDb.size(); ++l) {
         const auto& e = x.levels[l];
         const QString name = QString("BW %1 dB [Hz]").arg(kExactLevelsDb[l]);
@@ -356,10 +395,26 @@ void ResponseWindow::fillTable() {
         else
             row(name, "not reached", "within 200 kHz of fm");
     }
+    const double asked = outcome_->state().B3db;
+    if (asked > 0) row("BW 3 dB asked [Hz]", number(asked, 0), "B3db");
     if (x.groupDelayPeakS)
         row("Group delay peak [ms]", number(*x.groupDelayPeakS * 1e3, 4),
             number(*x.groupDelayPeakHz * 0.001, 5) + " kHz");
     table_->resizeColumnsToContents();
+    // As wide as its columns, so that no edge frequency is cut off.
+    int width = 2 * table_->frameWidth() + table_->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < table_->columnCount(); ++c) width += table_->columnWidth(c);
+    table_->setMinimumWidth(std::min(width, 600));
+    QStringList notes;
+    // A command is never broken across lines: it is copied as it stands.
+    for (const std::string& n : figureNotes(x, asked, outcome_->separator()))
+        notes << QString::fromStdString(n).toHtmlEscaped().replace(
+            "korvan-cli ladder --compensate bandwidth",
+            "<span style=\"white-space:nowrap\">korvan-cli ladder --compensate "
+            "bandwidth</span>");
+    notes_->setTextFormat(Qt::RichText);
+    notes_->setText(notes.join("<br>"));
+    notes_->setVisible(!notes.isEmpty());
 }
 
 QString ResponseWindow::readoutAt(double fHz) const {
@@ -406,7 +461,7 @@ bool ResponseWindow::saveTouchstone(const QString& path) {
     if (response_.size() == 0) return false;
     const auto format = parseTouchstoneFormat(format_->currentText().toStdString());
     const std::string text =
-        touchstoneText(response_, *format, designDescription(form_.state(), rmOhm_));
+        touchstoneText(response_, *format, designDescription(outcome_->state(), outcome_->rmOhm()));
     std::string error;
     if (writeBytes(path, text, error)) return true;
     report("The Touchstone file could not be written: " + error + ".");
@@ -422,9 +477,9 @@ bool ResponseWindow::saveCsv(const QString& path) {
 }
 
 bool ResponseWindow::saveNgspice(const QString& path) {
-    if (response_.size() == 0 || !model_) return false;
-    const std::string deck = ngspiceDeck(*model_, span_, response_.reference.port1Ohm,
-                                         designDescription(form_.state(), rmOhm_),
+    if (response_.size() == 0 || !outcome_) return false;
+    const std::string deck = ngspiceDeck(outcome_->ladder(), span_, response_.reference.port1Ohm,
+                                         designDescription(outcome_->state(), outcome_->rmOhm()),
                                          ngspiceResultName(path.toStdString()));
     std::string error;
     if (writeBytes(path, deck, error)) return true;
@@ -433,20 +488,50 @@ bool ResponseWindow::saveNgspice(const QString& path) {
 }
 
 bool ResponseWindow::savePicture(const QString& path) {
+    // The chart with a strip below that names the design, so that a picture
+    // passed on still says what it shows.
+    const QString caption =
+        outcome_
+            ? QString::fromStdString(pictureCaption(
+                  outcome_->state(),
+                  response_.size() > 0 ? response_.reference.port1Ohm : outcome_->state().Zterm,
+                  outcome_->separator()))
+            : QString();
+    QFont font = view_->font();
+    font.setPointSizeF(9);
+    const int strip = QFontMetrics(font).height() + 8;
+    const QSize chartSize = view_->size();
+    const QSize size(chartSize.width(), chartSize.height() + strip);
+    const auto drawCaption = [&](QPainter& painter) {
+        painter.fillRect(QRect(0, chartSize.height(), size.width(), strip), Qt::white);
+        painter.setPen(Qt::black);
+        painter.setFont(font);
+        painter.drawText(QRect(6, chartSize.height(), size.width() - 12, strip),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
+    };
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (path.endsWith(".svg", Qt::CaseInsensitive)) {
         QSvgGenerator svg;
         svg.setOutputDevice(&buffer);
-        svg.setSize(view_->size());
-        svg.setViewBox(view_->rect());
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle("KORVAN response");
+        svg.setDescription(caption);
         QPainter painter(&svg);
         view_->render(&painter);
+        drawCaption(painter);
         painter.end();
     } else {
-        view_->grab().save(&buffer, "PNG");
+        QImage image(size * view_->devicePixelRatio(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(view_->devicePixelRatio());
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.drawPixmap(0, 0, view_->grab());
+        drawCaption(painter);
+        painter.end();
+        image.save(&buffer, "PNG");
     }
     std::string error;
     if (bytes.isEmpty()) error = "the picture could not be made";
@@ -456,22 +541,17 @@ bool ResponseWindow::savePicture(const QString& path) {
     return false;
 }
 
-void installResponseWindow(korvan::gui::MainWindow& window, const MainForm& form,
+void installResponseWindow(QWidget& mainWindow, QMenu& menu, OutcomeFeed& outcomes,
                            MessageSink& messages) {
-    QAction* action = window.plotContextMenu()->addAction(QString::fromUtf8("Response details…"));
+    QAction* action = menu.addAction(QString::fromUtf8("Response details…"));
     action->setObjectName("ResponseDetails");
-    QObject::connect(action, &QAction::triggered, &window,
-                     guardedSlot(&window, kTitle, [&window, &form, &messages] {
-                         auto* w = window.findChild<ResponseWindow*>();
-                         if (!w) {
-                             w = new ResponseWindow(form, messages, &window);
-                             QObject::connect(&window, &korvan::gui::MainWindow::designChanged, w,
-                                              guardedSlot(w, kTitle, [w] {
-                                                  if (w->isVisible()) w->designChanged();
-                                              }));
-                         } else {
+    QObject::connect(action, &QAction::triggered, &mainWindow,
+                     guardedSlot(&mainWindow, kTitle, [&mainWindow, &outcomes, &messages] {
+                         auto* w = mainWindow.findChild<ResponseWindow*>();
+                         if (!w)
+                             w = new ResponseWindow(outcomes, messages, &mainWindow);
+                         else
                              w->designChanged();
-                         }
                          w->show();
                          w->raise();
                          w->activateWindow();

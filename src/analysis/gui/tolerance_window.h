@@ -5,8 +5,8 @@
 // it is done. "Standard values" shows the design built from E-series
 // capacitors beside the ideal one.
 
+#include "analysis/outcome_feed.h"
 #include "analysis/tolerance.h"
-#include "app/main_form.h"
 
 #include <QWidget>
 
@@ -32,17 +32,19 @@ class ToleranceWindow : public QWidget {
     Q_OBJECT
 
   public:
-    explicit ToleranceWindow(const MainForm& form, QWidget* parent = nullptr);
+    // Analyses the feed's current outcome and follows the feed; numbers are
+    // shown with `separator`.
+    ToleranceWindow(analysis::OutcomeFeed& outcomes, char separator, QWidget* parent = nullptr);
     ~ToleranceWindow() override;
 
     bool running() const { return worker_ != nullptr; }
     const analysis::ToleranceResult* lastResult() const { return result_.get(); }
 
   public slots:
-    // Shows the window for the main form's current design.
+    // Shows the window for the current outcome.
     void open();
-    // The main form calculated again: the standard values follow it; an
-    // earlier run's results are marked as belonging to the earlier design.
+    // A new outcome: the standard values follow it; an earlier run's results
+    // are marked as belonging to the earlier design.
     void designChanged();
     void runClicked();
     void cancelClicked();
@@ -68,13 +70,21 @@ class ToleranceWindow : public QWidget {
     void drawHistogram(QChart* chart, const std::vector<double>& values, const QString& title,
                        const QString& unit, const std::vector<double>& marks);
     void setRunning(bool on);
+    // The limits from what the design was asked for, until the user sets
+    // his own; then what each limit is measured against, and where the
+    // nominal design stands.
+    void suggestLimits();
+    void showLimitNotes();
     QString number(double value, int decimals) const;
 
-    const MainForm& form_;
+    analysis::OutcomeFeed& outcomes_;
+    analysis::OutcomeFeed::Subscription following_;
+    char separator_;
     std::atomic<bool> cancel_{false};
     QThread* worker_ = nullptr;
     std::shared_ptr<analysis::ToleranceResult> result_;
     analysis::ToleranceLimits runLimits_; // of the run now going or last finished
+    bool limitsFollowDesign_ = true;
 
     QSpinBox* trials_ = nullptr;
     QSpinBox* seed_ = nullptr;
@@ -97,6 +107,11 @@ class ToleranceWindow : public QWidget {
     QDoubleSpinBox* ilLimit_ = nullptr;
     QCheckBox* useShift_ = nullptr;
     QDoubleSpinBox* shiftLimit_ = nullptr;
+    QLabel* rippleNote_ = nullptr;
+    QLabel* bwNote_ = nullptr;
+    QLabel* ilNote_ = nullptr;
+    QLabel* shiftNote_ = nullptr;
+    QWidget* runPanel_ = nullptr;
     QPushButton* run_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
     QProgressBar* progress_ = nullptr;

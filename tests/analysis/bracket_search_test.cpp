@@ -1,7 +1,7 @@
 // Bracket searches end at every magnitude a frequency can take, and find
 // what the doubles there allow.
 
-#include "numeric/bracket_search.h"
+#include "analysis/bracket_search.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,10 @@
 
 namespace {
 
-using namespace korvan::numeric;
+using namespace korvan::analysis;
+
+// Far more evaluations than any bracket of finite doubles needs.
+constexpr int kMaxCalls = 210;
 
 TEST(bracket_search_test, ends_at_every_magnitude) {
     // Where a 0.005 Hz tolerance alone would never be met (above about
@@ -20,23 +23,23 @@ TEST(bracket_search_test, ends_at_every_magnitude) {
         const double root = centre * (1 + 1e-6);
         const double a = centre * 0.9, b = centre * 1.1;
         int calls = 0;
-        const double found = bisectSignChange(
+        const double found = findCrossing(
             [&](double f) {
                 ++calls;
                 return f - root;
             },
-            a, b, 0.005);
-        EXPECT_LE(calls, kMaxBracketSteps + 1);
+            a, b);
+        EXPECT_LE(calls, kMaxCalls);
         EXPECT_NEAR(found, root, std::max(0.005, root * 1e-14));
 
         calls = 0;
-        const double minimum = goldenSectionMinimum(
+        const double minimum = findMinimum(
             [&](double f) {
                 ++calls;
                 return std::fabs(f - root);
             },
-            a, b, 0.005);
-        EXPECT_LE(calls, kMaxBracketSteps + 2);
+            a, b);
+        EXPECT_LE(calls, kMaxCalls);
         EXPECT_GE(minimum, a);
         EXPECT_LE(minimum, b);
         EXPECT_NEAR(minimum, root, std::max(0.01, root * 1e-13));
@@ -46,12 +49,11 @@ TEST(bracket_search_test, ends_at_every_magnitude) {
 TEST(bracket_search_test, a_nan_ends_the_search) {
     const double nan = std::numeric_limits<double>::quiet_NaN();
     int calls = 0;
-    bisectSignChange([&](double) { return ++calls, nan; }, 0, 1e6, 0.005);
+    findCrossing([&](double) { return ++calls, nan; }, 0, 1e6);
     EXPECT_LT(calls, 40);
     calls = 0;
-    goldenSectionMinimum([&](double) { return ++calls, nan; }, 0, 1e6, 0.005);
+    findMinimum([&](double) { return ++calls, nan; }, 0, 1e6);
     EXPECT_LT(calls, 60);
-    EXPECT_TRUE(bracketClosed(nan, 1, 0.005));
 }
 
 } // namespace

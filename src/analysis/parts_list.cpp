@@ -1,11 +1,6 @@
-#include "cli/parts_list.h"
+#include "analysis/parts_list.h"
 
-#include "numeric/number_text.h"
-
-#include <iomanip>
-#include <set>
-
-namespace korvan::cli {
+namespace korvan::analysis {
 
 const char* kindName(PartKind kind) {
     switch (kind) {
@@ -48,7 +43,7 @@ std::string couplingName(int i) {
 
 } // namespace
 
-std::vector<Part> partsList(const analysis::LadderModel& ladder, double fsHz) {
+std::vector<Part> partsList(const LadderModel& ladder, double fsHz) {
     std::vector<Part> parts;
     parts.push_back({"Rsource", PartKind::SourceTermination, ladder.sourceOhm, 1, std::nullopt});
     const int n = ladder.poles();
@@ -70,40 +65,4 @@ std::vector<Part> partsList(const analysis::LadderModel& ladder, double fsHz) {
     return parts;
 }
 
-void writePartsList(std::ostream& out, const std::vector<Part>& parts, char separator) {
-    // Which meshes carry a tuning capacitor, so that a crystal without one
-    // says so where others have one.
-    std::set<int> tuned;
-    for (const auto& p : parts)
-        if (p.kind == PartKind::SeriesCapacitor) tuned.insert(*p.mesh);
-    for (const auto& p : parts) {
-        std::string value, note;
-        switch (p.kind) {
-        case PartKind::SeriesCapacitor:
-        case PartKind::ShuntCapacitor: {
-            const double pF = p.value * 1e12;
-            value = numeric::formatFixed(pF, 8, pF <= 1000 ? 1 : 0, separator) + " pF";
-            note = p.kind == PartKind::ShuntCapacitor
-                       ? "shunt to ground"
-                       : "in series, mesh " + std::to_string(*p.mesh);
-            break;
-        }
-        case PartKind::Crystal:
-            value = (p.count > 1 ? std::to_string(p.count) + " x " : std::string()) +
-                    numeric::formatFixed(p.value * 0.001, 12, 3, separator) + " kHz";
-            note = "crystal, mesh " + std::to_string(*p.mesh);
-            if (p.count > 1) note += ", " + std::to_string(p.count) + " in parallel";
-            if (!tuned.empty() && !tuned.count(*p.mesh)) note += ", no tuning capacitor";
-            break;
-        case PartKind::SourceTermination:
-        case PartKind::LoadTermination:
-            value = numeric::formatFixed(p.value, 10, 1, separator) + " Ohm";
-            note = kindName(p.kind);
-            break;
-        }
-        out << "  " << std::left << std::setw(10) << p.name << std::setw(20) << value << note
-            << '\n';
-    }
-}
-
-} // namespace korvan::cli
+} // namespace korvan::analysis
