@@ -13,6 +13,7 @@ packages=(
     ngspice
     desktop-file-utils appstream poppler-utils
     locales
+    file # CPack's Debian package build reads the libraries' types with it
 )
 
 # Only for the fuzz targets (scripts/fuzz.sh): clang with libFuzzer.

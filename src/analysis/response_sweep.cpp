@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 namespace korvan::analysis {
@@ -13,6 +14,11 @@ std::optional<std::string> spanProblem(const SweepSpan& span) {
         return "the frequencies must be numbers";
     if (span.startHz <= 0 || span.stopHz <= 0) return "the frequencies must be above 0";
     if (span.startHz >= span.stopHz) return "the start must lie below the stop";
+    if (span.startHz < kMinResponseHz || span.stopHz > kMaxResponseHz)
+        return "the frequencies must lie between 1 Hz and 1 PHz";
+    if (span.stopHz - span.startHz < (span.points - 1) * span.stopHz * kMinRelativeStep)
+        return "the span is too narrow for " + std::to_string(span.points) +
+               " distinct frequencies";
     return std::nullopt;
 }
 
@@ -29,6 +35,26 @@ double spanFrequency(const SweepSpan& span, int k) {
 
 bool ComplexResponse::finite() const {
     return std::all_of(s.begin(), s.end(), [](const SParameters& p) { return isFinite(p); });
+}
+
+std::string notFiniteReason(const ComplexResponse& response, const LadderModel& model) {
+    std::size_t bad = 0, first = response.size();
+    for (std::size_t k = 0; k < response.size(); ++k)
+        if (!isFinite(response.s[k])) {
+            ++bad;
+            first = std::min(first, k);
+        }
+    if (bad == 0) return {};
+    char where[64];
+    std::snprintf(where, sizeof where, "%.10g Hz", response.fHz[first]);
+    std::string text = "the response is not finite at " + std::to_string(bad) + " of " +
+                       std::to_string(response.size()) + " frequencies, the first at " + where;
+    bool lossless = false;
+    for (const SeriesArm& arm : model.arms)
+        for (const Crystal& x : arm.crystals) lossless = lossless || x.rmOhm == 0;
+    text += lossless ? " (a lossless crystal hit exactly at its resonance?)"
+                     : " (values beyond what the analysis can take there)";
+    return text;
 }
 
 ComplexResponse sweepLadder(const LadderModel& model, const SweepSpan& span,

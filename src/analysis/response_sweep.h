@@ -14,6 +14,16 @@ inline constexpr int kMinResponsePoints = 2;
 inline constexpr int kMaxResponsePoints = 100001;
 inline constexpr int kDefaultResponsePoints = 1001;
 
+// What a response can be asked for: 1 Hz to 1 PHz (far beyond any crystal
+// filter, far below where the analysis meets the ends of double range), ports of
+// 1 mOhm to 1 GOhm, and neighbouring points at least this share of the stop
+// frequency apart, so that they stay distinct numbers.
+inline constexpr double kMinResponseHz = 1;
+inline constexpr double kMaxResponseHz = 1e15;
+inline constexpr double kMinReferenceOhm = 1e-3;
+inline constexpr double kMaxReferenceOhm = 1e9;
+inline constexpr double kMinRelativeStep = 1e-14;
+
 // Points equally spaced from startHz to stopHz, both included.
 struct SweepSpan {
     double startHz = 0;
@@ -37,10 +47,14 @@ struct ComplexResponse {
     std::vector<SParameters> s;
 
     std::size_t size() const { return fHz.size(); }
-    // False when some point gave a non-finite value (a lossless crystal hit
-    // exactly at resonance): such a response must not reach a file.
+    // False when some point gave a non-finite value: such a response must
+    // not reach a file.
     bool finite() const;
 };
+
+// Why the response is not finite, for a message: where it first fails and,
+// for a ladder with a lossless crystal, the likely cause. Empty when it is.
+std::string notFiniteReason(const ComplexResponse& response, const LadderModel& model);
 
 // Sweeps the ladder; the span must pass spanProblem().
 ComplexResponse sweepLadder(const LadderModel& model, const SweepSpan& span,

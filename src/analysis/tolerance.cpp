@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
+#include <exception>
 #include <limits>
 #include <mutex>
 #include <numbers>
@@ -309,6 +310,7 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
         highest(static_cast<std::size_t>(threads));
 
     std::atomic<long long> next{0}, done{0};
+    std::atomic<bool> failed{false};
     std::atomic<int> running{threads};
     std::mutex mutex;
     std::condition_variable finished;
@@ -327,7 +329,8 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
             const long long first = next.fetch_add(kBlock);
             if (first >= n) break;
             for (long long t = first; t < std::min(first + kBlock, n); ++t) {
-                if (control.cancel && control.cancel->load(std::memory_order_relaxed)) {
+                if (failed.load(std::memory_order_relaxed) ||
+                    (control.cancel && control.cancel->load(std::memory_order_relaxed))) {
                     stop = true;
                     break;
                 }
@@ -357,6 +360,18 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
                 done.fetch_add(1, std::memory_order_relaxed);
             }
         }
+    };
+    // Nothing may leave a thread's function: the first failure stops the
+    // others and is thrown again here once all have ended.
+    std::exception_ptr failure;
+    const auto guardedWork = [&](std::size_t worker) {
+        try {
+            work(worker);
+        } catch (...) {
+            const std::lock_guard lock(mutex);
+            if (!failure) failure = std::current_exception();
+            failed = true;
+        }
         if (running.fetch_sub(1) == 1) {
             std::lock_guard lock(mutex);
             finished.notify_all();
@@ -364,7 +379,7 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
     };
 
     std::vector<std::thread> pool;
-    for (int w = 0; w < threads; ++w) pool.emplace_back(work, static_cast<std::size_t>(w));
+    for (int w = 0; w < threads; ++w) pool.emplace_back(guardedWork, static_cast<std::size_t>(w));
     {
         std::unique_lock lock(mutex);
         while (running.load() > 0) {
@@ -375,6 +390,7 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
         }
     }
     for (auto& t : pool) t.join();
+    if (failure) std::rethrow_exception(failure);
     if (control.progress) control.progress(done.load(), n);
 
     // Everything below goes in trial order, whatever thread ran a trial.
@@ -438,10 +454,20 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
                 }
             }
         };
+        std::exception_ptr helperFailure;
+        const auto guardedMedians = [&] {
+            try {
+                medians();
+            } catch (...) {
+                const std::lock_guard lock(mutex);
+                if (!helperFailure) helperFailure = std::current_exception();
+            }
+        };
         std::vector<std::thread> helpers;
-        for (int w = 1; w < threads; ++w) helpers.emplace_back(medians);
-        medians();
+        for (int w = 1; w < threads; ++w) helpers.emplace_back(guardedMedians);
+        guardedMedians();
         for (auto& t : helpers) t.join();
+        if (helperFailure) std::rethrow_exception(helperFailure);
     }
     return result;
 }

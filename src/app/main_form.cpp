@@ -106,6 +106,7 @@ void MainForm::runHandler(const std::function<void()>& handler) {
     }
     ++handlerDepth_;
     try {
+        const fp::GuardedCalculation calculation;
         handler();
     } catch (const std::exception& e) {
         faultReported_ = true;
@@ -119,7 +120,6 @@ void MainForm::runHandler(const std::function<void()>& handler) {
         messages_.show(errorReport(e.what()));
     }
     --handlerDepth_;
-    fp::clearFlags();
 }
 
 // ---------------------------------------------------------------- events
@@ -164,7 +164,6 @@ void MainForm::traceCheckBoxClicked(int checkBox, bool on) {
     runHandler([this, checkBox, on] {
         form_.setChecked(checkBox == 1 ? "CheckBox1" : "CheckBox2", on);
         auto ctx = context();
-        fp::clearFlags();
         response::generateResponseArrays(ctx);
         response::ultimateAttenuation(ctx);
     });
@@ -180,8 +179,8 @@ void MainForm::scaleButtonClicked() {
 
 void MainForm::repaint() {
     try {
+        const fp::GuardedCalculation calculation;
         auto ctx = context();
-        fp::clearFlags();
         response::generateResponseArrays(ctx);
         response::ultimateAttenuation(ctx);
     } catch (const std::exception& e) {
@@ -192,7 +191,6 @@ void MainForm::repaint() {
             messages_.show(errorReport(e.what()));
         }
     }
-    fp::clearFlags();
 }
 
 bool MainForm::closeRequested() {
@@ -454,7 +452,9 @@ bool MainForm::loadSettingsFrom(const std::filesystem::path& file) {
     return true;
 }
 
-void MainForm::saveSettings() { saveSettingsTo(basePath_ / kSettingsFileName); }
+void MainForm::saveSettings() {
+    saveSettingsTo(basePath_ / kSettingsFileName);
+}
 
 void MainForm::saveSettingsTo(const std::filesystem::path& file) {
     std::vector<std::string> lines;

@@ -4,6 +4,8 @@
 #include "cli/headless_design.h"
 #include "cli/stream_messages.h"
 #include "cli/tool_batch.h"
+#include "model/csv_table.h"
+#include "numeric/errors.h"
 
 #include <CLI/CLI.hpp>
 
@@ -77,18 +79,6 @@ int exitCodeOf(const CopyingToolCommand& calculator,
 // The batch column of an option: "--actual" -> "actual".
 std::string columnOf(const ToolOption& option) {
     return std::string(option.name).substr(2);
-}
-
-// Reads a whole file; nullopt when it cannot be read.
-std::optional<std::string> fileText(const std::string& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in.is_open()) return std::nullopt;
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return std::nullopt;
-    return text.str();
 }
 
 // A batch: one opening of the calculator on the design per row, its cells
@@ -209,13 +199,15 @@ int runCopyingTool(const CopyingToolCommand& calculator, int argc, const char* c
     }
 
     if (!csvFile.empty()) {
-        const auto text = fileText(csvFile);
-        if (!text) {
-            std::cerr << "korvan-cli " << calculator.name << ": the CSV file '" << csvFile
-                      << "' cannot be read\n";
+        std::string text;
+        try {
+            text = readCsvFile(csvFile);
+        } catch (const FileError& e) {
+            std::cerr << "korvan-cli " << calculator.name << ": the CSV file '" << csvFile << "' "
+                      << e.what() << '\n';
             return kExitUsage;
         }
-        return runBatch(calculator, form, *text, typed, asJson);
+        return runBatch(calculator, form, text, typed, asJson);
     }
 
     const auto session = calculator.open(form, messages);

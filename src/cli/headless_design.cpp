@@ -18,12 +18,13 @@ DesignRun runDesign(MainForm& form, StreamMessages& messages, const CliOptions& 
     if (options.configFile) {
         bool loaded = false;
         try {
+            // Loading may calculate (a type change): one guarded event.
+            const fp::GuardedCalculation calculation;
             loaded = form.loadSettingsFrom(*options.configFile);
         } catch (const std::exception& e) {
             // The same report as any handler of the window.
             messages.show(errorReport(e.what()));
         }
-        fp::clearFlags();
         if (!loaded) {
             std::cerr << "korvan-cli: the settings file '" << *options.configFile
                       << "' could not be loaded\n";

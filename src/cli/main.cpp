@@ -2,7 +2,6 @@
 // fields, the form runs the calculation the window runs, and its outcome is
 // printed as a report or as JSON.
 
-#include "model/clipboard.h"
 #include "app/main_form.h"
 #include "cli/cli_options.h"
 #include "cli/headless_design.h"
@@ -12,12 +11,15 @@
 #include "cli/stream_messages.h"
 #include "cli/subcommands.h"
 #include "cli/text_report.h"
+#include "model/clipboard.h"
 
 #include <filesystem>
 #include <iostream>
 #include <variant>
 
-int main(int argc, char** argv) {
+namespace {
+
+int run(int argc, char** argv) {
     using namespace korvan;
     if (const cli::Subcommand* command = cli::findSubcommand(argc, argv))
         return cli::runSubcommand(*command, argc, argv);
@@ -57,4 +59,22 @@ int main(int argc, char** argv) {
         return cli::kExitFault;
     }
     return run.exitCode != cli::kExitDone ? run.exitCode : responseCode;
+}
+
+} // namespace
+
+// The last net: whatever a calculation, a report or a subcommand did not
+// handle ends the run with its message and the fault's exit code, never
+// with an abort.
+int main(int argc, char** argv) {
+    try {
+        return run(argc, argv);
+    } catch (const std::exception& e) {
+        std::cout.flush();
+        std::cerr << "korvan-cli: " << e.what() << '\n';
+    } catch (...) {
+        std::cout.flush();
+        std::cerr << "korvan-cli: the run ended on an unknown error\n";
+    }
+    return korvan::cli::kExitFault;
 }

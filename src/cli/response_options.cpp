@@ -82,14 +82,16 @@ void addResponseOptions(CLI::App& app, ResponseOptions& o) {
                    "Points of the response, 2 to 100001 (default 1001), equally spaced")
         ->type_name("N");
     app.add_option("--start", o.startKHz,
-                   "First frequency of the response [kHz] (default: "
+                   "First frequency of the response [kHz], 0.001 to 1e12 (default: "
                    "the display span's lower edge)")
         ->type_name("KHZ");
     app.add_option("--stop", o.stopKHz,
-                   "Last frequency of the response [kHz] (default: the display span's upper edge)")
+                   "Last frequency of the response [kHz], 0.001 to 1e12 (default: the display "
+                   "span's upper edge)")
         ->type_name("KHZ");
     app.add_option("--ref", o.refOhm,
-                   "Reference resistance of both ports [Ohm] (default: the termination Zterm)")
+                   "Reference resistance of both ports [Ohm], 0.001 to 1e9 (default: the "
+                   "termination Zterm)")
         ->type_name("OHM");
     app.add_option("--format", o.format, "Touchstone number format (default db)")
         ->type_name("db|ma|ri")
@@ -102,12 +104,18 @@ std::optional<std::string> responseOptionsProblem(const ResponseOptions& o, bool
     if (o.points < analysis::kMinResponsePoints || o.points > analysis::kMaxResponsePoints)
         return "--points must be 2 to 100001";
     for (const auto& [value, name] : {std::pair{o.startKHz, "--start"}, {o.stopKHz, "--stop"}})
-        if (value && !(std::isfinite(*value) && *value > 0))
-            return std::string(name) + " must be a frequency above 0 kHz";
-    if (o.startKHz && o.stopKHz && !(*o.startKHz < *o.stopKHz))
-        return "--start must lie below --stop";
-    if (o.refOhm && !(std::isfinite(*o.refOhm) && *o.refOhm > 0))
-        return "--ref must be a resistance above 0 Ohm";
+        if (value && !(std::isfinite(*value) && *value * 1000 >= analysis::kMinResponseHz &&
+                       *value * 1000 <= analysis::kMaxResponseHz))
+            return std::string(name) + " must be a frequency from 0.001 to 1e12 kHz";
+    if (o.startKHz && o.stopKHz) {
+        if (!(*o.startKHz < *o.stopKHz)) return "--start must lie below --stop";
+        const analysis::SweepSpan span{*o.startKHz * 1000, *o.stopKHz * 1000, o.points};
+        if (const auto problem = analysis::spanProblem(span))
+            return "--start and --stop: " + *problem;
+    }
+    if (o.refOhm && !(std::isfinite(*o.refOhm) && *o.refOhm >= analysis::kMinReferenceOhm &&
+                      *o.refOhm <= analysis::kMaxReferenceOhm))
+        return "--ref must be a resistance from 0.001 to 1000000000 Ohm";
     if (!analysis::parseTouchstoneFormat(o.format)) return "--format must be db, ma or ri";
     if (o.jsonResponse && !json) return "--response needs --json";
     return std::nullopt;
@@ -146,8 +154,8 @@ int runResponseOutputs(const analysis::DesignOutcome* outcome, const ResponseOpt
     const analysis::ComplexResponse response =
         analysis::sweepLadder(outcome->ladder(), span, reference);
     if (!response.finite()) {
-        err << "korvan-cli: the response is not finite (a lossless crystal hit exactly at its "
-               "resonance): no response file written\n";
+        err << "korvan-cli: " << analysis::notFiniteReason(response, outcome->ladder())
+            << ": no response file written\n";
         return kExitFault;
     }
 

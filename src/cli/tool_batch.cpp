@@ -3,6 +3,7 @@
 #include "cli/cli_options.h"
 #include "cli/stream_messages.h"
 #include "model/csv_table.h"
+#include "numeric/errors.h"
 #include "numeric/number_text.h"
 
 #include <CLI/CLI.hpp>
@@ -279,13 +280,12 @@ int runToolCommand(int argc, const char* const* argv, const ToolCommand& command
     }
 
     if (!csvFile.empty()) {
-        std::error_code ec;
-        std::ifstream in(csvFile, std::ios::binary);
-        std::ostringstream text;
-        if (in.is_open() && !std::filesystem::is_directory(csvFile, ec)) text << in.rdbuf();
-        if (!in.is_open() || std::filesystem::is_directory(csvFile, ec) || in.bad()) {
-            std::cerr << "korvan-cli " << command.name << ": the CSV file '" << csvFile
-                      << "' cannot be read\n";
+        std::string text;
+        try {
+            text = readCsvFile(csvFile);
+        } catch (const FileError& e) {
+            std::cerr << "korvan-cli " << command.name << ": the CSV file '" << csvFile << "' "
+                      << e.what() << '\n';
             return kToolExitUsage;
         }
         ToolCommand withDefaults = command;
@@ -300,8 +300,7 @@ int runToolCommand(int argc, const char* const* argv, const ToolCommand& command
                 for (const auto& [name, text] : row) all[name] = text;
                 return command.check(all);
             };
-        const int code =
-            runToolBatch(text.str(), withDefaults, separator, asJson, std::cout, std::cerr);
+        const int code = runToolBatch(text, withDefaults, separator, asJson, std::cout, std::cerr);
         std::cout.flush();
         return code;
     }

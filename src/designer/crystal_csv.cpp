@@ -1,10 +1,11 @@
 #include "designer/crystal_csv.h"
 
 #include "model/csv_table.h"
+#include "model/text_file.h"
+#include "numeric/errors.h"
 
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <numbers>
 #include <optional>
 
@@ -122,11 +123,15 @@ CrystalList readCrystalCsv(const std::filesystem::path& path) {
                              " MiB; not a crystal list");
         return out;
     }
-    std::ifstream in(path, std::ios::binary);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    in.read(text.data(), static_cast<std::streamsize>(size));
-    if (!in || static_cast<std::uintmax_t>(in.gcount()) != size) {
-        out.errors.push_back("cannot be read");
+    std::string text;
+    try {
+        text = readRegularFile(path, kMaxCrystalCsvBytes);
+    } catch (const FileError& e) {
+        out.errors.push_back(e.what());
+        return out;
+    }
+    if (const auto problem = csvEncodingProblem(text)) {
+        out.errors.push_back(*problem);
         return out;
     }
     return parseCrystalCsv(text);

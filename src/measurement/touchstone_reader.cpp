@@ -1,10 +1,12 @@
 #include "measurement/touchstone_reader.h"
 
+#include "model/text_file.h"
+#include "numeric/errors.h"
+
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
-#include <fstream>
 #include <numbers>
 #include <optional>
 
@@ -354,6 +356,64 @@ class Parser {
     TouchstoneData data_;
 };
 
+std::string portWord(int ports) {
+    if (ports == 1) return "one-port";
+    if (ports == 2) return "two-port";
+    return std::to_string(ports) + "-port";
+}
+
+// N of a ".sNp" name; 0 when the name tells nothing.
+int portsOfName(const std::string& extension) {
+    const std::string ext = upper(extension);
+    if (ext.size() < 4 || ext[0] != '.' || ext[1] != 'S' || ext.back() != 'P') return 0;
+    const std::string digits = ext.substr(2, ext.size() - 3);
+    if (digits.empty() || digits.size() > 3 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    return std::stoi(digits);
+}
+
+bool keywordFormat(std::string_view text) {
+    for (std::size_t pos = 0; pos < text.size();) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = text.size();
+        const auto tokens = splitBlanks(text.substr(pos, end - pos));
+        if (!tokens.empty() && tokens.front().front() != '!')
+            return upper(tokens.front()).starts_with("[VERSION]");
+        pos = end + 1;
+    }
+    return false;
+}
+
+// The port count the records of a version 1 file show: a record starts on a
+// line with an odd count of numbers (the frequency and whole pairs) and
+// continues on lines of pairs only; it holds 1 + 2 n^2 numbers. 0 when the
+// first record tells nothing.
+int portsOfRecords(std::string_view text) {
+    std::size_t total = 0;
+    bool inRecord = false;
+    for (std::size_t pos = 0; pos <= text.size();) {
+        std::size_t end = text.find_first_of("\r\n", pos);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (const auto bang = line.find('!'); bang != std::string_view::npos)
+            line = line.substr(0, bang);
+        const auto tokens = splitBlanks(line);
+        if (tokens.empty() || tokens.front().front() == '#' || tokens.front().front() == '[')
+            continue;
+        const bool starts = tokens.size() % 2 == 1;
+        if (starts && inRecord) break;
+        if (!starts && !inRecord) return 0;
+        inRecord = true;
+        total += tokens.size();
+        if (total > 2 * 99 * 99 + 1) return 0;
+    }
+    for (int n = 1; n < 100; ++n)
+        if (static_cast<std::size_t>(1 + 2 * n * n) == total) return n;
+    return 0;
+}
+
 } // namespace
 
 TouchstoneData parseTouchstone(std::string_view text, int portsFromName) {
@@ -361,26 +421,32 @@ TouchstoneData parseTouchstone(std::string_view text, int portsFromName) {
 }
 
 TouchstoneData readTouchstone(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec))
-        throw TouchstoneError(0, "is a folder, not a file");
-    const auto size = std::filesystem::file_size(path, ec);
-    if (ec) throw TouchstoneError(0, "cannot be read: " + ec.message());
-    if (size > kMaxTouchstoneBytes)
-        throw TouchstoneError(0, "is larger than " + std::to_string(kMaxTouchstoneBytes >> 20) +
-                                     " MiB; not a sweep");
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw TouchstoneError(0, "cannot be opened");
-    std::string text(static_cast<std::size_t>(size), '\0');
-    in.read(text.data(), static_cast<std::streamsize>(size));
-    if (in.bad() || static_cast<std::uintmax_t>(in.gcount()) != size)
-        throw TouchstoneError(0, "cannot be read");
-    const std::string ext = upper(path.extension().string());
-    const int ports = ext == ".S1P" ? 1 : ext == ".S2P" ? 2 : 0;
-    TouchstoneData data = parseTouchstone(text, ports);
-    if (ports != 0 && data.ports != ports)
-        throw TouchstoneError(0, "holds " + std::to_string(data.ports) + " port(s) but is named " +
-                                     path.extension().string());
+    std::string text;
+    try {
+        text = readRegularFile(path, kMaxTouchstoneBytes);
+    } catch (const FileError& e) {
+        throw TouchstoneError(0, e.what());
+    }
+    // Only one- and two-port sweeps are read; any other count is named as
+    // such, not reported as whatever its numbers look like to a two-port.
+    const std::string extension = path.extension().string();
+    const int named = portsOfName(extension);
+    if (named > 2)
+        throw TouchstoneError(0, "a " + portWord(named) + " file (" + extension +
+                                     "): only one- and two-port sweeps are read");
+    if (!keywordFormat(text)) {
+        const int found = portsOfRecords(text);
+        if (found > 2)
+            throw TouchstoneError(0, "holds " + portWord(found) +
+                                         " data: only one- and two-port sweeps are read");
+        if (found != 0 && named != 0 && found != named)
+            throw TouchstoneError(0,
+                                  "holds " + portWord(found) + " data but is named " + extension);
+    }
+    TouchstoneData data = parseTouchstone(text, named);
+    if (named != 0 && data.ports != named)
+        throw TouchstoneError(0,
+                              "holds " + portWord(data.ports) + " data but is named " + extension);
     return data;
 }
 

@@ -1,5 +1,10 @@
 #include "model/csv_table.h"
 
+#include "model/text_file.h"
+#include "numeric/errors.h"
+
+#include <algorithm>
+
 namespace korvan {
 
 namespace {
@@ -83,12 +88,11 @@ std::vector<CsvLine> readCsvLines(std::string_view text) {
     if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
     std::vector<std::string_view> raw;
     while (!text.empty()) {
-        const std::size_t end = text.find('\n');
-        std::string_view line = text.substr(0, end);
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        raw.push_back(line);
+        const std::size_t end = text.find_first_of("\r\n");
+        raw.push_back(text.substr(0, end));
         if (end == std::string_view::npos) break;
-        text.remove_prefix(end + 1);
+        const bool crLf = text[end] == '\r' && end + 1 < text.size() && text[end + 1] == '\n';
+        text.remove_prefix(end + (crLf ? 2 : 1));
     }
     std::vector<CsvLine> lines;
     if (raw.empty()) return lines;
@@ -103,6 +107,30 @@ std::vector<CsvLine> readCsvLines(std::string_view text) {
     int number = 0;
     for (const auto line : raw) lines.push_back(splitLine(line, ++number, delimiter));
     return lines;
+}
+
+std::optional<std::string> csvEncodingProblem(std::string_view text) {
+    const auto starts = [&](std::string_view mark) { return text.substr(0, mark.size()) == mark; };
+    if (starts(std::string_view("\xFF\xFE\0\0", 4)) || starts(std::string_view("\0\0\xFE\xFF", 4)))
+        return "is UTF-32 text; save it as UTF-8 (or plain ASCII) text";
+    if (starts("\xFF\xFE") || starts("\xFE\xFF"))
+        return "is UTF-16 text; save it as UTF-8 (or plain ASCII) text";
+    const std::size_t nul = text.find('\0');
+    if (nul == std::string_view::npos) return std::nullopt;
+    // UTF-16 without a mark: ASCII characters with a zero byte next to each.
+    std::size_t even = 0, odd = 0;
+    const std::size_t probe = std::min<std::size_t>(text.size(), 4096);
+    for (std::size_t i = 0; i < probe; ++i)
+        if (text[i] == '\0') ++(i % 2 == 0 ? even : odd);
+    if (even + odd >= probe / 4 && (even == 0 || odd == 0))
+        return "is UTF-16 text; save it as UTF-8 (or plain ASCII) text";
+    return "holds NUL bytes (at byte " + std::to_string(nul + 1) + "): not a text file";
+}
+
+std::string readCsvFile(const std::filesystem::path& path) {
+    std::string text = readRegularFile(path, kMaxCsvBytes);
+    if (const auto problem = csvEncodingProblem(text)) throw FileError(*problem);
+    return text;
 }
 
 } // namespace korvan

@@ -6,6 +6,8 @@
 // be split keeps its fault, naming the column, and the lines after it are
 // still read.
 
+#include <cstdint>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,8 +29,20 @@ struct CsvLine {
 // and no comma, else ','.
 char csvDelimiter(std::string_view headerLine);
 
-// Every line of the text, CR LF or LF ends, a leading UTF-8 byte-order mark
-// skipped; a final line end does not open another line.
+// Every line of the text, CR LF, LF or CR ends, a leading UTF-8 byte-order
+// mark skipped; a final line end does not open another line.
 std::vector<CsvLine> readCsvLines(std::string_view text);
+
+// Batches larger than this are refused rather than read into memory.
+inline constexpr std::uintmax_t kMaxCsvBytes = 64u * 1024u * 1024u;
+
+// The text of a CSV file: a regular file of at most kMaxCsvBytes, in a text
+// encoding. Throws FileError with the reason, worded to follow the file's
+// name ("is a FIFO, not a regular file", "is UTF-16 text; ...").
+std::string readCsvFile(const std::filesystem::path& path);
+
+// Why the text cannot be read as CSV at all (UTF-16 or UTF-32, binary data),
+// worded to follow the file's name; nullopt for text.
+std::optional<std::string> csvEncodingProblem(std::string_view text);
 
 } // namespace korvan

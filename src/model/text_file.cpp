@@ -120,7 +120,7 @@ void removeStaleTemporaries(const fs::path& folder, const fs::path& target, Left
     ::closedir(dir);
 }
 
-int writeAll(int fd, std::string_view bytes) {
+int writeBytes(int fd, std::string_view bytes) {
     const char* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
@@ -132,7 +132,68 @@ int writeAll(int fd, std::string_view bytes) {
         p += n;
         left -= static_cast<std::size_t>(n);
     }
+    return 0;
+}
+
+int writeAll(int fd, std::string_view bytes) {
+    if (const int error = writeBytes(fd, bytes)) return error;
     return ::fsync(fd) != 0 ? errno : 0;
+}
+
+const char* kindOf(mode_t mode) {
+    if (S_ISDIR(mode)) return "a folder";
+    if (S_ISFIFO(mode)) return "a FIFO";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+// The descriptor a path names when it is one of this process's own streams:
+// /dev/stdout, /dev/stderr, /dev/fd/N or /proc/self/fd/N (also through
+// links to them); -1 otherwise. Opening such a path anew would start a
+// second stream at offset 0, or fail for a pipe.
+int ownDescriptor(const fs::path& path) {
+    fs::path at = path;
+    for (int hop = 0; hop < 40; ++hop) {
+        const std::string name = at.lexically_normal().string();
+        if (name == "/dev/stdout") return 1;
+        if (name == "/dev/stderr") return 2;
+        for (const char* prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+            const std::string_view p(prefix);
+            if (name.size() > p.size() && name.compare(0, p.size(), p) == 0 &&
+                name.find_first_not_of("0123456789", p.size()) == std::string::npos &&
+                name.size() - p.size() <= 6)
+                return std::stoi(name.substr(p.size()));
+        }
+        std::error_code ec;
+        if (!fs::is_symlink(at, ec)) return -1;
+        const fs::path next = fs::read_symlink(at, ec);
+        if (ec) return -1;
+        at = next.is_absolute() ? next : at.parent_path() / next;
+    }
+    return -1;
+}
+
+// Writes to a stream that is not a file: no temporary, no rename.
+void writeStream(int fd, std::string_view bytes) {
+    const int error = writeBytes(fd, bytes);
+    if (error != 0) throw FileError(ioErrorText(error));
+}
+
+// A FIFO or a character device at the path: opened for writing as it is.
+void writeDevice(const fs::path& path, mode_t mode, std::string_view bytes) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENXIO && S_ISFIFO(mode)) throw FileError("No program reads from the FIFO");
+        throw FileError(ioErrorText(errno));
+    }
+    // Non-blocking only to open: a reader that is slow is waited for.
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    int error = writeBytes(fd, bytes);
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) throw FileError(ioErrorText(error));
 }
 
 // The mode and owner the new file takes: the replaced file's, or the usual
@@ -167,6 +228,19 @@ int linkTemporary(int fd, const fs::path& folder, const fs::path& target, std::s
 
 void writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
                          Leftovers leftovers, Temporary temporary) {
+    if (const int fd = ownDescriptor(path); fd >= 0) {
+        struct stat st {};
+        if (::fstat(fd, &st) != 0) throw FileError(ioErrorText(errno));
+        return writeStream(fd, bytes);
+    }
+    // What is at the path (through every link) decides how it is written.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        if (S_ISFIFO(st.st_mode) || S_ISCHR(st.st_mode))
+            return writeDevice(path, st.st_mode, bytes);
+        if (S_ISDIR(st.st_mode)) throw FileError(ioErrorText(EISDIR));
+        throw FileError(std::string("File access denied: ") + kindOf(st.st_mode) + ", not a file");
+    }
     const fs::path target = resolveTarget(path);
     fs::path folder = target.parent_path();
     if (folder.empty()) folder = ".";
@@ -210,6 +284,45 @@ std::string joinCrLf(const std::vector<std::string>& lines) {
         out += "\r\n";
     }
     return out;
+}
+
+std::string readRegularFile(const std::filesystem::path& path, std::uintmax_t maxBytes) {
+    // Opened without waiting: a FIFO would block here until a writer came.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) throw FileError(std::string("cannot be read: ") + std::strerror(errno));
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0)
+        throw FileError(std::string("cannot be read: ") + std::strerror(errno));
+    if (S_ISDIR(st.st_mode)) throw FileError("is a folder, not a file");
+    if (!S_ISREG(st.st_mode))
+        throw FileError(std::string("is ") + kindOf(st.st_mode) + ", not a regular file");
+    const auto tooLarge = [maxBytes] {
+        return FileError("is larger than " +
+                         (maxBytes % (1024 * 1024) == 0
+                              ? std::to_string(maxBytes / (1024 * 1024)) + " MiB"
+                              : std::to_string(maxBytes) + " bytes"));
+    };
+    if (static_cast<std::uintmax_t>(st.st_size) > maxBytes) throw tooLarge();
+    ::fcntl(fd, F_SETFL, 0);
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            throw FileError(std::string("cannot be read: ") + std::strerror(errno));
+        }
+        if (n == 0) break;
+        // A file that grows while it is read is held to the limit too.
+        if (bytes.size() + static_cast<std::size_t>(n) > maxBytes) throw tooLarge();
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    return bytes;
 }
 
 std::optional<std::vector<std::string>> readTextLines(const std::filesystem::path& path,

@@ -93,7 +93,7 @@ bool isDigit(char c) {
 } // namespace
 
 std::string formatFixed(long double value, int precision, int decimals, char separator) {
-    fp::checked(value);
+    fp::requireFinite(value);
     Decimal d = toDecimal(value);
     if (precision > kDecimalDigits) precision = kDecimalDigits;
     roundTo(d, std::min(precision, d.exponent + decimals));
@@ -121,7 +121,7 @@ std::string formatFixed(long double value, int precision, int decimals, char sep
 }
 
 std::string formatGeneral(long double value, char separator, int precision) {
-    fp::checked(value);
+    fp::requireFinite(value);
     Decimal d = toDecimal(value);
     if (precision > kDecimalDigits) precision = kDecimalDigits;
     roundTo(d, precision);
@@ -158,7 +158,7 @@ std::string formatGeneral(long double value, char separator, int precision) {
 }
 
 std::string formatShortestSingle(float value, char separator) {
-    fp::checked(value);
+    fp::requireFinite(value);
     char buf[64];
     const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed);
     std::string out(buf, res.ptr);

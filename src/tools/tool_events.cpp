@@ -7,13 +7,12 @@
 namespace korvan::tools {
 
 void runToolEvent(MessageSink& messages, const std::function<void()>& event) {
-    fp::clearFlags();
     try {
+        const fp::GuardedCalculation calculation;
         event();
-    } catch (const CalcError& e) {
+    } catch (const std::exception& e) {
         messages.show(errorReport(e.what()));
     }
-    fp::clearFlags();
 }
 
 bool readFields(const FormModel& form, char separator, std::initializer_list<FieldRead> reads) {

@@ -12,9 +12,9 @@
 
 namespace korvan::tools {
 
-// Runs one window event; a CalcError ends it and reaches the general error
-// report, whatever it wrote before stays. The floating-point flags are
-// cleared before and after, so a fault is always the event's own.
+// Runs one window event as a guarded calculation (numeric/fp_check.h): an
+// error it does not catch ends it and reaches the general error report,
+// whatever it wrote before stays.
 void runToolEvent(MessageSink& messages, const std::function<void()>& event);
 
 // One field of a guarded read: its number times `scale`, stored in double

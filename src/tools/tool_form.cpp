@@ -17,14 +17,13 @@ void ToolForm::runHandler(const std::function<void()>& handler) {
         return;
     }
     ++handlerDepth_;
-    fp::clearFlags();
     try {
+        const fp::GuardedCalculation calculation;
         handler();
     } catch (const std::exception& e) {
         messages_.show(errorReport(e.what()));
     }
     --handlerDepth_;
-    fp::clearFlags();
 }
 
 void ToolForm::showError(const std::string& text) {

@@ -44,8 +44,12 @@ std::string TuningForm::hzText(long double hz) const {
 
 void TuningForm::formActivate() {
     runToolEvent(messages_, [this] {
-        if (calculate_) calculate_();
-        fp::clearFlags(); // the main calculation reported its own faults
+        if (calculate_) {
+            // The main window's calculation is an event of its own, with its
+            // own flags and reports.
+            const fp::ForeignCode mainWindow;
+            calculate_();
+        }
         form_.setText("AEdit1", main_.text("AEdit1"));
         form_.setText("AEdit2", main_.text("AEdit2"));
         form_.setText("AEdit5", main_.text("AEdit3"));

@@ -12,8 +12,8 @@
 namespace {
 
 using korvan::test::CliRun;
-using korvan::test::fileText;
 using korvan::test::filesBelow;
+using korvan::test::fileText;
 using korvan::test::runCli;
 using korvan::test::TempDir;
 using nlohmann::json;
@@ -34,15 +34,15 @@ TEST(cli_response_test, bad_input_writes_nothing) {
         {{"--start", "5010"}, 2}, // above the default stop
         {{"--ref", "0"}, 2},
         {{"--format", "xy"}, 2},
-        {{"--response"}, 2},       // without --json
-        {{"--bw", "0"}, 1},        // a rejected design exports nothing
+        {{"--response"}, 2}, // without --json
+        {{"--bw", "0"}, 1},  // a rejected design exports nothing
         {{"--fs", ""}, 1},
     };
     for (const auto& c : cases) {
         TempDir dir;
         auto args = c.args;
-        for (const char* a : {"--touchstone", "r.s2p", "--response-csv", "r.csv", "--ngspice",
-                              "r.cir"})
+        for (const char* a :
+             {"--touchstone", "r.s2p", "--response-csv", "r.csv", "--ngspice", "r.cir"})
             args.push_back(a);
         const CliRun run = runCli(dir.path(), args);
         EXPECT_EQ(run.exitCode, c.exitCode) << c.args.front() << run.err;
@@ -65,10 +65,10 @@ TEST(cli_response_test, folder_at_the_target_is_a_file_error) {
 // One span, three outputs: the same frequencies and the same S21.
 TEST(cli_response_test, files_and_json_carry_one_response) {
     TempDir dir;
-    const CliRun run = runCli(
-        dir.path(), {"--json", "--response", "--decimal-separator", ",", "--touchstone", "r.s2p",
-                     "--response-csv", "r.csv", "--points", "11", "--start", "4998", "--stop",
-                     "5002", "--ref", "50", "--format", "ri"});
+    const CliRun run =
+        runCli(dir.path(), {"--json", "--response", "--decimal-separator", ",", "--touchstone",
+                            "r.s2p", "--response-csv", "r.csv", "--points", "11", "--start", "4998",
+                            "--stop", "5002", "--ref", "50", "--format", "ri"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     const json j = run.json();
     const json& r = j["response"];
@@ -134,8 +134,7 @@ TEST(cli_response_test, exact_figures_in_json_and_report) {
     }
     // The sampled 6 dB bandwidth (10 Hz apart) is close to the exact one.
     EXPECT_NEAR(x["bandwidths_Hz"]["6"].get<double>(),
-                runCli(dir.path(), {"--json"}).json()["state"]["bandwidths"]["6"].get<double>(),
-                2);
+                runCli(dir.path(), {"--json"}).json()["state"]["bandwidths"]["6"].get<double>(), 2);
     const CliRun report = runCli(dir.path(), {});
     EXPECT_NE(report.out.find("Exact figures"), std::string::npos);
     EXPECT_NE(report.out.find("BW (100 db) [Hz]"), std::string::npos);

@@ -44,14 +44,17 @@ inline std::string fileText(const std::filesystem::path& path) {
 
 // The captured output goes to a folder of its own, so that the working
 // folder holds only what the program wrote.
+// With `timeoutSeconds`, a run that takes longer is killed (exit code 124
+// or 137).
 inline CliRun runCli(const std::filesystem::path& workingFolder,
-                     const std::vector<std::string>& args) {
+                     const std::vector<std::string>& args, int timeoutSeconds = 0) {
     static TempDir captures;
     static int number = 0;
     const auto out = captures.path() / ("out" + std::to_string(++number));
     const auto err = captures.path() / ("err" + std::to_string(number));
-    std::string command =
-        "cd " + shellQuoted(workingFolder.string()) + " && " + shellQuoted(KORVAN_CLI_PATH);
+    std::string command = "cd " + shellQuoted(workingFolder.string()) + " && ";
+    if (timeoutSeconds > 0) command += "timeout -k 2 " + std::to_string(timeoutSeconds) + " ";
+    command += shellQuoted(KORVAN_CLI_PATH);
     for (const auto& a : args) command += " " + shellQuoted(a);
     command += " >" + shellQuoted(out.string()) + " 2>" + shellQuoted(err.string());
     const int status = std::system(command.c_str());

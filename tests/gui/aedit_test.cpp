@@ -1,5 +1,6 @@
 // The numeric entry field typed into as a user would, on both separators.
 
+#include "gui/guarded_test_main.h"
 #include "widgets/gui/aedit.h"
 
 #include <QApplication>
@@ -108,5 +109,5 @@ void AEditTest::alignment() {
     QVERIFY(edit.alignment() & Qt::AlignLeft);
 }
 
-QTEST_MAIN(AEditTest)
+KORVAN_GUI_TEST_MAIN(AEditTest)
 #include "aedit_test.moc"

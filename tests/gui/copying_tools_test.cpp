@@ -4,6 +4,7 @@
 // set, each open window is saved there as <form name>.png.
 
 #include "app/gui/main_window.h"
+#include "gui/guarded_test_main.h"
 #include "tools/gui/copying_tool_windows.h"
 #include "tools/gui/cs2cp_window.h"
 #include "tools/gui/lc_match_window.h"
@@ -219,5 +220,5 @@ void CopyingToolsTest::cs2cpTakesTypedMainFields() {
     });
 }
 
-QTEST_MAIN(CopyingToolsTest)
+KORVAN_GUI_TEST_MAIN(CopyingToolsTest)
 #include "copying_tools_test.moc"

@@ -1,6 +1,7 @@
 // The focus moves a form object asks for, applied in a window with a radio
 // group between entry fields, once per radio rule.
 
+#include "gui/guarded_test_main.h"
 #include "model/gui/focus_requests.h"
 #include "model/gui/form_binder.h"
 
@@ -101,5 +102,5 @@ void FocusRequestsTest::moves() {
     QVERIFY(model.takeFocusRequests().empty());
 }
 
-QTEST_MAIN(FocusRequestsTest)
+KORVAN_GUI_TEST_MAIN(FocusRequestsTest)
 #include "focus_requests_test.moc"

@@ -3,6 +3,7 @@
 // byte for byte as korvan-cli does with --decimal-separator ".".
 
 #include "app/gui/main_window.h"
+#include "model/gui/event_guard.h"
 #include "model/gui/system_separator.h"
 #include "support/locales.h"
 
@@ -115,7 +116,7 @@ int main(int argc, char* argv[]) {
     // Before QApplication: it takes the process locale from the environment.
     const bool available = korvan::test::ensureLocale(kLocale);
     if (available) ::setenv("LC_ALL", kLocale, 1);
-    QApplication app(argc, argv);
+    korvan::gui::GuardedApplication app(argc, argv);
     LocaleNetlistsTest test(available);
     return QTest::qExec(&test, argc, argv);
 }

@@ -3,6 +3,7 @@
 // Each test runs in a fresh temporary working folder with scripted answers.
 
 #include "app/gui/main_window.h"
+#include "gui/guarded_test_main.h"
 #include "numeric/number_text.h"
 #include "response/gui/plot_view.h"
 #include "widgets/gui/aedit.h"
@@ -384,5 +385,5 @@ void MainWindowTest::closePrompt() {
                      .toPercentEncoding());
 }
 
-QTEST_MAIN(MainWindowTest)
+KORVAN_GUI_TEST_MAIN(MainWindowTest)
 #include "main_window_test.moc"

@@ -3,6 +3,7 @@
 
 #include "app/gui/main_window.h"
 #include "app/gui/menu_commands.h"
+#include "gui/guarded_test_main.h"
 #include "numeric/number_text.h"
 #include "response/gui/plot_view.h"
 #include "widgets/gui/aedit.h"
@@ -338,5 +339,5 @@ void MenuCommandsTest::cursorFollowsTheDrawnSpan() {
     QCOMPARE(s.messages.shown().size(), std::size_t(0));
 }
 
-QTEST_MAIN(MenuCommandsTest)
+KORVAN_GUI_TEST_MAIN(MenuCommandsTest)
 #include "menu_commands_test.moc"

@@ -1,6 +1,7 @@
 // The plot's drawing on a picture and the cursor read-out texts, from
 // design states made up for each case.
 
+#include "gui/guarded_test_main.h"
 #include "numeric/errors.h"
 #include "response/gui/cursor_readout.h"
 #include "response/gui/plot_view.h"
@@ -147,5 +148,5 @@ void PlotViewTest::readoutKeepsTextsOnFrameColumns() {
     QVERIFY(response::cursorReadout(s, 501, '.'));
 }
 
-QTEST_MAIN(PlotViewTest)
+KORVAN_GUI_TEST_MAIN(PlotViewTest)
 #include "plot_view_test.moc"

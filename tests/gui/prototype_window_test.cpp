@@ -2,6 +2,7 @@
 // others, the family, pole and qo boxes, a refused qo, another solution
 // chosen in the table, and "Copy table".
 
+#include "gui/guarded_test_main.h"
 #include "app/gui/main_window.h"
 #include "measurement/gui/vna_window.h"
 #include "prototype/coupled_response.h"
@@ -176,5 +177,5 @@ void PrototypeWindowTest::predistortionAndRefusedQo() {
     QVERIFY(!withQo->isVisible());
 }
 
-QTEST_MAIN(PrototypeWindowTest)
+KORVAN_GUI_TEST_MAIN(PrototypeWindowTest)
 #include "prototype_window_test.moc"

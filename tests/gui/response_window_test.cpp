@@ -4,6 +4,7 @@
 
 #include "analysis/gui/response_window.h"
 #include "app/gui/main_window.h"
+#include "gui/guarded_test_main.h"
 #include "widgets/gui/aedit.h"
 
 #include <QAbstractButton>
@@ -251,5 +252,5 @@ void ResponseWindowTest::saysWhatItsFiguresAre() {
         "its 717.4 Ohm terminations."));
 }
 
-QTEST_MAIN(ResponseWindowTest)
+KORVAN_GUI_TEST_MAIN(ResponseWindowTest)
 #include "response_window_test.moc"

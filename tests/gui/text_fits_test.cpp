@@ -4,6 +4,7 @@
 // text of a label, field, button, box or list must fit the box it is drawn
 // in. A clipped field shows 105.1 pF as "05.1": a wrong value to solder.
 
+#include "gui/guarded_test_main.h"
 #include "analysis/gui/response_window.h"
 #include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
@@ -365,5 +366,5 @@ void TextFitsTest::everyWindowShowsItsTextsWhole() {
     QVERIFY2(problems.isEmpty(), qPrintable("\n" + problems.join('\n')));
 }
 
-QTEST_MAIN(TextFitsTest)
+KORVAN_GUI_TEST_MAIN(TextFitsTest)
 #include "text_fits_test.moc"

@@ -3,6 +3,7 @@
 
 #include "analysis/gui/tolerance_window.h"
 #include "app/main_form.h"
+#include "gui/guarded_test_main.h"
 #include "model/clipboard.h"
 #include "model/messages.h"
 
@@ -173,5 +174,5 @@ void ToleranceWindowTest::limitsFollowWhatWasAsked() {
     QCOMPARE(child<QDoubleSpinBox>(window, "RippleLimitEdit")->value(), 2.25);
 }
 
-QTEST_MAIN(ToleranceWindowTest)
+KORVAN_GUI_TEST_MAIN(ToleranceWindowTest)
 #include "tolerance_window_test.moc"

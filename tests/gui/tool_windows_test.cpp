@@ -3,6 +3,7 @@
 // each window is also saved there as a picture.
 
 #include "app/gui/main_window.h"
+#include "gui/guarded_test_main.h"
 #include "tools/gui/copying_tool_windows.h"
 #include "tools/gui/g3uur_window.h"
 #include "tools/gui/info_window.h"
@@ -227,5 +228,5 @@ void ToolWindowsTest::refusalBoxStandsOverTheWindow() {
     });
 }
 
-QTEST_MAIN(ToolWindowsTest)
+KORVAN_GUI_TEST_MAIN(ToolWindowsTest)
 #include "tool_windows_test.moc"

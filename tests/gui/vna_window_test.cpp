@@ -2,6 +2,7 @@
 // a row of the table and "Use in design" into the main window's fields.
 
 #include "app/gui/main_window.h"
+#include "gui/guarded_test_main.h"
 #include "measurement/gui/vna_window.h"
 #include "numeric/number_text.h"
 #include "support/crystal_sweeps.h"
@@ -155,5 +156,5 @@ void VnaWindowTest::noisySetGoesIntoTheDesignWithItsPoleCount() {
     QCOMPARE(form.state().Poles, 4);
 }
 
-QTEST_MAIN(VnaWindowTest)
+KORVAN_GUI_TEST_MAIN(VnaWindowTest)
 #include "vna_window_test.moc"

@@ -1,8 +1,10 @@
 #include "measurement/touchstone_reader.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 
 namespace korvan::measurement {
 namespace {
@@ -93,6 +95,40 @@ TEST(touchstone_reader_test, garbageIsReportedWithItsLine) {
         } catch (const TouchstoneError& e) {
             EXPECT_EQ(e.line(), c.line);
             EXPECT_NE(std::string(e.what()).find(c.words), std::string::npos) << e.what();
+        }
+    }
+}
+
+// A file of another port count says how many ports it holds, instead of
+// what its numbers look like to a two-port reader.
+TEST(touchstone_reader_test, thePortCountFoundIsNamed) {
+    const std::string fourPortRecord = "1 0 0 0 0 0 0 0 0\n 0 0 0 0 0 0 0 0\n 0 0 0 0 0 0 0 0\n"
+                                       " 0 0 0 0 0 0 0 0\n";
+    const struct {
+        const char* name;
+        std::string text;
+        const char* message;
+    } cases[] = {
+        {"f.s4p", "# MHz S DB R 50\n" + fourPortRecord,
+         "a 4-port file (.s4p): only one- and two-port"},
+        {"f.ts", "# MHz S DB R 50\n" + fourPortRecord + "2" + fourPortRecord.substr(1),
+         "holds 4-port data: only one- and two-port"},
+        {"f.ts", "# MHz S DB R 50\n1 0 0 0 0 0 0\n 0 0 0 0 0 0\n 0 0 0 0 0 0\n",
+         "holds 3-port data"},
+        {"f.s2p", "# MHz S DB R 50\n1 0 0\n2 0 0\n3 0 0\n",
+         "holds one-port data but is named .s2p"},
+        {"f.s1p", "# MHz S DB R 50\n1 0 0 0 0 0 0 0 0\n", "holds two-port data but is named .s1p"},
+    };
+    korvan::test::TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const auto path = dir.path() / c.name;
+        std::ofstream(path) << c.text;
+        try {
+            readTouchstone(path);
+            ADD_FAILURE() << "read without error";
+        } catch (const TouchstoneError& e) {
+            EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
         }
     }
 }

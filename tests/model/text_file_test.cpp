@@ -12,7 +12,9 @@
 #include <fstream>
 #include <iterator>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -177,6 +179,65 @@ TEST(text_file_test, kills_during_writes_leave_whole_files_and_no_temporaries) {
         EXPECT_EQ(status, 0);
         EXPECT_TRUE(hiddenFiles(dir.path()).empty());
     }
+}
+
+// What is not a plain file is never replaced: a FIFO or a device is written
+// to as it is (or refused when nobody reads), a socket is refused.
+TEST(text_file_test, only_plain_files_are_replaced) {
+    korvan::test::TempDir dir;
+    const auto fifo = dir.path() / "p.csv";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    try {
+        writeFileAtomically(fifo, "x");
+        ADD_FAILURE() << "written with no reader";
+    } catch (const korvan::FileError& e) {
+        EXPECT_STREQ(e.what(), "No program reads from the FIFO");
+    }
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    writeFileAtomically(fifo, "through\r\n");
+    char got[16] = {};
+    EXPECT_EQ(::read(reader, got, sizeof got), 9);
+    EXPECT_STREQ(got, "through\r\n");
+    ::close(reader);
+    EXPECT_TRUE(fs::is_fifo(fifo));
+
+    writeFileAtomically("/dev/null", "gone\r\n");
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
+    fs::create_symlink("/dev/null", dir.path() / "null.csv");
+    writeFileAtomically(dir.path() / "null.csv", "gone\r\n");
+    EXPECT_TRUE(fs::is_symlink(dir.path() / "null.csv"));
+
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string socketPath = (dir.path() / "s.csv").string();
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    std::copy(socketPath.begin(), socketPath.end(), address.sun_path);
+    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_THROW(writeFileAtomically(socketPath, "x"), korvan::FileError);
+    EXPECT_TRUE(fs::is_socket(socketPath));
+    ::close(sock);
+    EXPECT_TRUE(hiddenFiles(dir.path()).empty());
+}
+
+// The program's own streams are written to, not reopened: /dev/stdout into
+// a pipe works, and into a file keeps what was written before.
+TEST(text_file_test, own_streams_are_written_to) {
+    korvan::test::TempDir dir;
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const int savedOut = ::dup(1);
+    ::dup2(pipeEnds[1], 1);
+    writeFileAtomically("/dev/stdout", "to the pipe\n");
+    writeFileAtomically("/dev/fd/1", "again\n");
+    ::dup2(savedOut, 1);
+    ::close(savedOut);
+    ::close(pipeEnds[1]);
+    char got[64] = {};
+    EXPECT_EQ(::read(pipeEnds[0], got, sizeof got), 18);
+    EXPECT_STREQ(got, "to the pipe\nagain\n");
+    ::close(pipeEnds[0]);
 }
 
 } // namespace

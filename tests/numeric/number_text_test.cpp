@@ -242,7 +242,7 @@ TEST(number_text_test, faults_are_caught_with_the_runtime_wording) {
         {[](long double x) { return std::exp(x * 20000); }, "Floating point overflow"},
     };
     for (const auto& c : cases) {
-        korvan::fp::clearFlags();
+        const korvan::fp::GuardedCalculation calculation;
         volatile long double one = 1;
         const long double r = c.compute(one);
         try {

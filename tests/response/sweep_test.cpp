@@ -1,5 +1,5 @@
-#include "model/clipboard.h"
 #include "app/main_form.h"
+#include "model/clipboard.h"
 #include "model/messages.h"
 #include "numeric/errors.h"
 #include "numeric/fp_check.h"
@@ -78,7 +78,7 @@ TEST(sweep_test, complex_helpers) {
     EXPECT_EQ(im, -2);
 
     // 1/0 is not guarded: it leaves a fault for the caller's check.
-    fp::clearFlags();
+    const fp::GuardedCalculation calculation;
     invtK(0, 0, re, im);
     EXPECT_THROW(fp::checked(re), FloatingPointError);
 }
@@ -107,9 +107,11 @@ TEST(sweep_test, two_pole_analysis_values) {
         SCOPED_TRACE(c.f);
         DesignState s = twoPoleLadder();
         s.fEval = c.f;
-        fp::clearFlags();
-        calcCLadder(s, 20);
-        EXPECT_NO_THROW(fp::check());
+        {
+            const fp::GuardedCalculation calculation;
+            calcCLadder(s, 20);
+            EXPECT_NO_THROW(fp::check());
+        }
         EXPECT_NEAR(s.S21dB, c.s21dB, c.s21Unit / 2);
         EXPECT_NEAR(s.S11dB, c.s11dB, c.s11Unit / 2);
         EXPECT_NEAR(s.VSWR, c.vswr, c.vswrUnit / 2);
@@ -136,9 +138,11 @@ TEST(sweep_test, analysis_matches_chain_matrix_reference) {
             SCOPED_TRACE(std::string(c.name) + " at offset " + std::to_string(offset));
             DesignState s = c.state;
             s.fEval = 4998000 + offset;
-            fp::clearFlags();
-            calcCLadder(s, c.rm);
-            EXPECT_NO_THROW(fp::check());
+            {
+                const fp::GuardedCalculation calculation;
+                calcCLadder(s, c.rm);
+                EXPECT_NO_THROW(fp::check());
+            }
             const auto ref = test::referenceAnalysis(s, c.rm, s.fEval);
             EXPECT_NEAR(s.S21dB, static_cast<double>(ref.s21dB), 1e-6);
             EXPECT_NEAR(s.S11dB, static_cast<double>(ref.s11dB), 1e-6);
@@ -199,9 +203,11 @@ TEST(sweep_test, total_mismatch_gives_clamped_vswr) {
     DesignState s = fivePoleLadder(false);
     s.Cp = 1e-30;
     s.fEval = 4998000 + 200000;
-    fp::clearFlags();
-    calcCLadder(s, 0);
-    EXPECT_NO_THROW(fp::check());
+    {
+        const fp::GuardedCalculation calculation;
+        calcCLadder(s, 0);
+        EXPECT_NO_THROW(fp::check());
+    }
     EXPECT_EQ(s.VSWR, 1999999.0f);
     EXPECT_TRUE(std::isfinite(s.S11dB));
     EXPECT_LE(s.S11dB, 0);
@@ -230,7 +236,7 @@ TEST(sweep_test, unloaded_q_and_extra_loss) {
         st.ctx.separator = ',';
         st.state = twoPoleLadder();
         st.form.setText("AEdit8", c.rmText);
-        fp::clearFlags();
+        const fp::GuardedCalculation calculation;
         generateResponseArrays(st.ctx);
         EXPECT_EQ(st.form.text("Label90"), c.label90);
         EXPECT_EQ(st.form.text("AEdit8"), c.aedit8After);

@@ -37,7 +37,7 @@ TEST(synthesis_test, coupling_coefficients_reference_table) {
         in.rippleDb = row.ripple;
         in.poles = row.poles;
         applyInputs(d, in);
-        fp::clearFlags();
+        const fp::GuardedCalculation calculation;
         auto ctx = d.context();
         synthesis::calcXtalParms(ctx);
         synthesis::couplingCoefficients(ctx);
@@ -61,7 +61,7 @@ TEST(synthesis_test, butterworth_drops_the_ripple_term) {
     Inputs in;
     in.rippleDb = "0";
     applyInputs(d, in);
-    fp::clearFlags();
+    const fp::GuardedCalculation calculation;
     auto ctx = d.context();
     synthesis::calcXtalParms(ctx);
     synthesis::couplingCoefficients(ctx);

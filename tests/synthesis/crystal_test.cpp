@@ -97,7 +97,7 @@ TEST(synthesis_test, prototype_terms_from_ripple) {
         DesignState s;
         s.PBripple = r.ripple;
         s.Poles = r.poles;
-        fp::clearFlags();
+        const fp::GuardedCalculation calculation;
         synthesis::calcBasicParms(s);
         EXPECT_EQ(digits(s.eps2, 5), r.eps2);
         EXPECT_EQ(digits(s.epsInv, 5), r.epsInv);

@@ -73,7 +73,7 @@ inline void synthesize(Design& d, const Inputs& in) {
     applyInputs(d, in);
     clearAllFields(d.form);
     clearArrays(d.state);
-    fp::clearFlags();
+    const fp::GuardedCalculation calculation;
     auto ctx = d.context();
     synthesis::calcXtalParms(ctx);
     synthesis::couplingCoefficients(ctx);

@@ -167,7 +167,7 @@ TEST(synthesis_test, termination_colour_thresholds) {
             clearAllFields(d.form);
             clearArrays(d.state);
             d.state.B3db = mid;
-            fp::clearFlags();
+            const fp::GuardedCalculation calculation;
             auto ctx = d.context();
             synthesis::calcXtalParms(ctx);
             synthesis::couplingCoefficients(ctx);

@@ -3,6 +3,7 @@
 #include "analysis/figure_notes.h"
 #include "analysis/ngspice_deck.h"
 #include "analysis/response_export.h"
+#include "model/gui/event_guard.h"
 #include "model/text_file.h"
 
 #include <QAction>
@@ -45,7 +46,13 @@ namespace {
 // whose far stop band goes out of sight.
 constexpr double kFloorDb = -160;
 
+using korvan::gui::guardedSlot;
+using korvan::gui::runGuarded;
+
+const QString kTitle = QStringLiteral("Response details");
+
 QString number(double v, int decimals) {
+    if (!std::isfinite(v)) return QStringLiteral("-");
     return QString::number(v, 'f', decimals);
 }
 
@@ -60,7 +67,7 @@ QPushButton* button(const char* text, const char* name, QWidget* parent) {
 ResponseWindow::ResponseWindow(OutcomeFeed& outcomes, MessageSink& messages, QWidget* parent)
     : QWidget(parent, Qt::Window), outcomes_(outcomes), messages_(messages) {
     setObjectName("ResponseWindow");
-    setWindowTitle("Response details");
+    setWindowTitle(kTitle);
     chooseFile_ = [this](const QString& caption, const QString& filter, const QString& name) {
         return QFileDialog::getSaveFileName(this, caption, name, filter);
     };
@@ -70,7 +77,9 @@ ResponseWindow::ResponseWindow(OutcomeFeed& outcomes, MessageSink& messages, QWi
     // Hidden, the window costs the main window's calculations nothing:
     // showing it again draws the design then.
     following_ = outcomes_.subscribe([this](const OutcomePtr&) {
-        if (isVisible()) designChanged();
+        korvan::gui::runGuarded(this, kTitle, [this] {
+            if (isVisible()) designChanged();
+        });
     });
 }
 
@@ -82,7 +91,7 @@ void ResponseWindow::buildControls() {
         auto* s = new QDoubleSpinBox(this);
         s->setObjectName(name);
         s->setDecimals(3);
-        s->setRange(0.001, 1e7);
+        s->setRange(kMinResponseHz * 0.001, kMaxResponseHz * 0.001);
         s->setSuffix(" kHz");
         s->setKeyboardTracking(false);
         return s;
@@ -206,34 +215,38 @@ void ResponseWindow::buildControls() {
     buttons->addWidget(deck);
     top->addLayout(buttons);
 
-    connect(reset, &QPushButton::clicked, this, [this] { resetZoom(); });
-    connect(touchstone, &QPushButton::clicked, this, [this] {
-        const QString path = chooseFile_("Save Touchstone", "Touchstone (*.s2p)", "response.s2p");
-        if (!path.isEmpty()) saveTouchstone(path);
-    });
-    connect(csv, &QPushButton::clicked, this, [this] {
-        const QString path = chooseFile_("Save CSV", "CSV (*.csv)", "response.csv");
-        if (!path.isEmpty()) saveCsv(path);
-    });
-    connect(picture, &QPushButton::clicked, this, [this] {
-        const QString path =
-            chooseFile_("Save picture", "PNG picture (*.png);;SVG picture (*.svg)", "response.png");
-        if (!path.isEmpty()) savePicture(path);
-    });
-    connect(deck, &QPushButton::clicked, this, [this] {
-        const QString path = chooseFile_("Save ngspice deck", "ngspice deck (*.cir)", "ladder.cir");
-        if (!path.isEmpty()) saveNgspice(path);
-    });
-    const auto userSpan = [this] {
+    connect(reset, &QPushButton::clicked, this, guardedSlot(this, kTitle, [this] { resetZoom(); }));
+    connect(touchstone, &QPushButton::clicked, this, guardedSlot(this, kTitle, [this] {
+                const QString path =
+                    chooseFile_("Save Touchstone", "Touchstone (*.s2p)", "response.s2p");
+                if (!path.isEmpty()) saveTouchstone(path);
+            }));
+    connect(csv, &QPushButton::clicked, this, guardedSlot(this, kTitle, [this] {
+                const QString path = chooseFile_("Save CSV", "CSV (*.csv)", "response.csv");
+                if (!path.isEmpty()) saveCsv(path);
+            }));
+    connect(picture, &QPushButton::clicked, this, guardedSlot(this, kTitle, [this] {
+                const QString path = chooseFile_(
+                    "Save picture", "PNG picture (*.png);;SVG picture (*.svg)", "response.png");
+                if (!path.isEmpty()) savePicture(path);
+            }));
+    connect(deck, &QPushButton::clicked, this, guardedSlot(this, kTitle, [this] {
+                const QString path =
+                    chooseFile_("Save ngspice deck", "ngspice deck (*.cir)", "ladder.cir");
+                if (!path.isEmpty()) saveNgspice(path);
+            }));
+    const auto userSpan = guardedSlot(this, kTitle, [this] {
         follow_->setChecked(false);
         recompute();
-    };
+    });
     connect(start_, &QDoubleSpinBox::valueChanged, this, userSpan);
     connect(stop_, &QDoubleSpinBox::valueChanged, this, userSpan);
-    connect(points_, &QSpinBox::valueChanged, this, [this] { recompute(); });
-    connect(reference_, &QLineEdit::editingFinished, this, [this] { recompute(); });
+    connect(points_, &QSpinBox::valueChanged, this,
+            guardedSlot(this, kTitle, [this] { recompute(); }));
+    connect(reference_, &QLineEdit::editingFinished, this,
+            guardedSlot(this, kTitle, [this] { recompute(); }));
     connect(follow_, &QCheckBox::toggled, this, [this](bool on) {
-        if (on) designChanged();
+        if (on) runGuarded(this, kTitle, [this] { designChanged(); });
     });
 }
 
@@ -267,7 +280,7 @@ std::optional<SweepSpan> ResponseWindow::chosenSpan() {
 PortReference ResponseWindow::chosenReference() const {
     bool ok = false;
     const double r = reference_->text().trimmed().toDouble(&ok);
-    if (ok && std::isfinite(r) && r > 0) return {r, r};
+    if (ok && std::isfinite(r) && r >= kMinReferenceOhm && r <= kMaxReferenceOhm) return {r, r};
     return outcome_ ? terminations(outcome_->ladder()) : PortReference{};
 }
 
@@ -284,9 +297,9 @@ void ResponseWindow::recompute() {
     } else if (const auto span = chosenSpan()) {
         response_ = sweepLadder(outcome_->ladder(), *span, chosenReference());
         if (!response_.finite()) {
+            const std::string why = notFiniteReason(response_, outcome_->ladder());
             response_ = {};
-            status_->setText("The response is not finite here (a lossless crystal at its "
-                             "resonance).");
+            status_->setText(QString::fromStdString("This span cannot be shown: " + why + "."));
         } else {
             span_ = *span;
             QString text = QString("Reference %1 Ohm; drag to zoom, right click to zoom out.")
@@ -299,7 +312,7 @@ void ResponseWindow::recompute() {
                        "Drag to zoom, right click to zoom out.";
             const QString typed = reference_->text().trimmed();
             if (!typed.isEmpty() && response_.reference.port1Ohm != typed.toDouble())
-                text = "\"" + typed + "\" is not a resistance above 0 Ohm: " + text;
+                text = "\"" + typed + "\" is not a resistance of 0.001 to 1e9 Ohm: " + text;
             status_->setText(text);
         }
     }
@@ -532,16 +545,17 @@ void installResponseWindow(QWidget& mainWindow, QMenu& menu, OutcomeFeed& outcom
                            MessageSink& messages) {
     QAction* action = menu.addAction(QString::fromUtf8("Response details…"));
     action->setObjectName("ResponseDetails");
-    QObject::connect(action, &QAction::triggered, &mainWindow, [&mainWindow, &outcomes, &messages] {
-        auto* w = mainWindow.findChild<ResponseWindow*>();
-        if (!w)
-            w = new ResponseWindow(outcomes, messages, &mainWindow);
-        else
-            w->designChanged();
-        w->show();
-        w->raise();
-        w->activateWindow();
-    });
+    QObject::connect(action, &QAction::triggered, &mainWindow,
+                     guardedSlot(&mainWindow, kTitle, [&mainWindow, &outcomes, &messages] {
+                         auto* w = mainWindow.findChild<ResponseWindow*>();
+                         if (!w)
+                             w = new ResponseWindow(outcomes, messages, &mainWindow);
+                         else
+                             w->designChanged();
+                         w->show();
+                         w->raise();
+                         w->activateWindow();
+                     }));
 }
 
 } // namespace korvan::analysis::gui

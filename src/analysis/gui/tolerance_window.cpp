@@ -1,5 +1,7 @@
 #include "analysis/gui/tolerance_window.h"
 
+#include "model/gui/event_guard.h"
+#include "model/messages.h"
 #include "numeric/number_text.h"
 
 #include <QChart>
@@ -29,6 +31,8 @@
 namespace korvan::gui {
 
 namespace {
+
+const QString kTitle = QStringLiteral("Tolerance analysis");
 
 using namespace analysis;
 
@@ -98,7 +102,7 @@ void setCell(QTableWidget* t, int row, int column, const QString& text) {
 ToleranceWindow::ToleranceWindow(OutcomeFeed& outcomes, char separator, QWidget* parent)
     : QWidget(parent, Qt::Window), outcomes_(outcomes), separator_(separator) {
     setObjectName("TFormTolerance");
-    setWindowTitle("Tolerance analysis");
+    setWindowTitle(kTitle);
 
     auto* layout = new QHBoxLayout(this);
     // The inputs scroll when the window is too low for all of them, so that
@@ -149,8 +153,9 @@ ToleranceWindow::ToleranceWindow(OutcomeFeed& outcomes, char separator, QWidget*
     sl->addLayout(tables);
     tabs_->addTab(standard, "Standard values");
     connect(standardSeries_, &QComboBox::currentIndexChanged, this,
-            &ToleranceWindow::showStandardValues);
-    connect(standardPairs_, &QCheckBox::toggled, this, &ToleranceWindow::showStandardValues);
+            guardedSlot(this, kTitle, [this] { showStandardValues(); }));
+    connect(standardPairs_, &QCheckBox::toggled, this,
+            guardedSlot(this, kTitle, [this] { showStandardValues(); }));
 
     auto* right = new QVBoxLayout;
     right->addWidget(tabs_, 1);
@@ -163,7 +168,9 @@ ToleranceWindow::ToleranceWindow(OutcomeFeed& outcomes, char separator, QWidget*
     right->addWidget(figures_);
     layout->addLayout(right, 1);
     resize(1240, 820);
-    following_ = outcomes_.subscribe([this](const OutcomePtr&) { designChanged(); });
+    following_ = outcomes_.subscribe([this](const OutcomePtr&) {
+        korvan::gui::runGuarded(this, kTitle, [this] { designChanged(); });
+    });
 }
 
 ToleranceWindow::~ToleranceWindow() {
@@ -320,12 +327,13 @@ QWidget* ToleranceWindow::buildInputs() {
         if (index > 0) standardSeries_->setCurrentIndex(index - 1);
     });
     connect(pairs_, &QCheckBox::toggled, this, [this](bool on) { standardPairs_->setChecked(on); });
-    connect(run_, &QPushButton::clicked, this, &ToleranceWindow::runClicked);
+    connect(run_, &QPushButton::clicked, this, guardedSlot(this, kTitle, [this] { runClicked(); }));
     connect(cancelButton_, &QPushButton::clicked, this, &ToleranceWindow::cancelClicked);
     return panel;
 }
 
 QString ToleranceWindow::number(double value, int decimals) const {
+    if (!std::isfinite(value)) return "-"; // a figure a trial could not reach
     return QString::fromStdString(numeric::formatFixed(value, 15, decimals, separator_));
 }
 
@@ -421,9 +429,30 @@ void ToleranceWindow::runClicked() {
             QMetaObject::invokeMethod(
                 this, [this, done, total] { showProgress(done, total); }, Qt::QueuedConnection);
         };
-        auto result = std::make_shared<ToleranceResult>(runTolerance(job, control));
+        // Nothing may leave a thread's function: a failure comes back as a box.
+        std::shared_ptr<ToleranceResult> result;
+        QString failure;
+        try {
+            result = std::make_shared<ToleranceResult>(runTolerance(job, control));
+        } catch (const std::exception& e) {
+            failure = QString::fromStdString(errorReport(e.what()).text);
+        } catch (...) {
+            failure = "The run failed.";
+        }
         QMetaObject::invokeMethod(
-            this, [this, result] { showResult(result); }, Qt::QueuedConnection);
+            this,
+            [this, result, failure] {
+                if (result) {
+                    runGuarded(this, kTitle, [&] { showResult(result); });
+                    return;
+                }
+                if (worker_) worker_->wait();
+                worker_ = nullptr;
+                setRunning(false);
+                status_->setText("The run failed: " + failure);
+                reportFailure(this, kTitle, failure);
+            },
+            Qt::QueuedConnection);
     });
     connect(worker_, &QThread::finished, worker_, &QObject::deleteLater);
     worker_->start();

@@ -9,6 +9,7 @@
 #include "app/gui/main_window.h"
 #include "app/program_info.h"
 #include "measurement/gui/vna_window.h"
+#include "model/gui/event_guard.h"
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
 #include "model/gui/system_separator.h"
@@ -58,7 +59,8 @@ int main(int argc, char* argv[]) {
     if (const auto code = korvan::answerInfoOption(argc, argv, std::cout)) return *code;
     QElapsedTimer sinceMain;
     sinceMain.start();
-    QApplication app(argc, argv);
+    // Every event handler of the program runs under the last net.
+    korvan::gui::GuardedApplication app(argc, argv);
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
     QApplication::setFont(font);
@@ -91,8 +93,10 @@ int main(int argc, char* argv[]) {
     korvan::prototype::gui::installPrototypeWindow(window.findChild<QMenu*>("Xtal1"), &window,
                                                    form.separator());
     korvan::gui::ToleranceWindow tolerance(form.outcomes(), form.separator(), &window);
-    window.plotContextMenu()->addAction(QStringLiteral("Tolerance analysis\u2026"), &tolerance,
-                                        &korvan::gui::ToleranceWindow::open);
+    window.plotContextMenu()->addAction(
+        QStringLiteral("Tolerance analysis\u2026"), &tolerance,
+        korvan::gui::guardedSlot(&tolerance, QStringLiteral("Tolerance analysis"),
+                                 [&tolerance] { tolerance.open(); }));
 
     if (!measure) {
         window.startUp();

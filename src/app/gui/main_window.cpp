@@ -1,6 +1,7 @@
 #include "app/gui/main_window.h"
 
 #include "app/gui/menu_commands.h"
+#include "model/gui/event_guard.h"
 #include "model/gui/focus_requests.h"
 #include "model/gui/form_binder.h"
 #include "model/gui/qt_message_sink.h"
@@ -119,7 +120,8 @@ void MainWindow::connectEvents() {
 template <typename Event> void MainWindow::runEvent(Event&& event) {
     binder_->toModel(form_.form());
     ++eventDepth_;
-    event();
+    // The main form reports its own errors; anything else ends here.
+    runGuarded(this, QStringLiteral("KORVAN"), event);
     --eventDepth_;
     cursorFaultShown_ = false;
     syncFromModel();
@@ -220,7 +222,7 @@ void MainWindow::plotMouseMoved(int x) {
         model.setText("Panel10", readout->vswr);
         binder_->toModel(model);
         syncFromModel();
-    } catch (const CalcError& e) {
+    } catch (const std::exception& e) {
         // Reported once until the next event, not at every mouse movement.
         if (cursorFaultShown_) return;
         cursorFaultShown_ = true;

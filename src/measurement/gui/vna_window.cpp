@@ -1,6 +1,7 @@
 #include "measurement/gui/vna_window.h"
 
 #include "measurement/crystal_report.h"
+#include "model/gui/event_guard.h"
 #include "model/text_file.h"
 #include "numeric/number_text.h"
 
@@ -45,6 +46,8 @@ class NumberItem : public QTableWidgetItem {
     }
 };
 
+const QString kTitle = QStringLiteral("VNA Measurement");
+
 const QColor kSetColours[] = {QColor(205, 235, 205), QColor(205, 220, 245), QColor(245, 230, 200),
                               QColor(235, 210, 235)};
 
@@ -53,7 +56,7 @@ const QColor kSetColours[] = {QColor(205, 235, 205), QColor(205, 220, 245), QCol
 VnaWindow::VnaWindow(char separator, UseCrystal useInDesign, QWidget* parent)
     : QWidget(parent, Qt::Window), separator_(separator), useCrystal_(std::move(useInDesign)) {
     setObjectName("TFormVNA");
-    setWindowTitle("VNA Measurement");
+    setWindowTitle(kTitle);
     resize(1100, 720);
 
     auto* open = new QPushButton("Open sweep files…", this);
@@ -153,13 +156,20 @@ VnaWindow::VnaWindow(char separator, UseCrystal useInDesign, QWidget* parent)
     layout->addWidget(setWarnings_);
     layout->addWidget(status_);
 
-    connect(open, &QPushButton::clicked, this, &VnaWindow::openClicked);
-    connect(useInDesign_, &QPushButton::clicked, this, &VnaWindow::useInDesignClicked);
-    connect(saveTable_, &QPushButton::clicked, this, &VnaWindow::saveTableClicked);
-    connect(setSize_, &QSpinBox::valueChanged, this, [this] { markSets(); });
-    connect(r0_, &QDoubleSpinBox::editingFinished, this, [this] { refit(); });
-    connect(cp_, &QDoubleSpinBox::editingFinished, this, [this] { refit(); });
-    connect(table_, &QTableWidget::itemSelectionChanged, this, &VnaWindow::selectionChanged);
+    connect(open, &QPushButton::clicked, this,
+            guardedSlot(this, kTitle, [this] { openClicked(); }));
+    connect(useInDesign_, &QPushButton::clicked, this,
+            guardedSlot(this, kTitle, [this] { useInDesignClicked(); }));
+    connect(saveTable_, &QPushButton::clicked, this,
+            guardedSlot(this, kTitle, [this] { saveTableClicked(); }));
+    connect(setSize_, &QSpinBox::valueChanged, this,
+            guardedSlot(this, kTitle, [this] { markSets(); }));
+    connect(r0_, &QDoubleSpinBox::editingFinished, this,
+            guardedSlot(this, kTitle, [this] { refit(); }));
+    connect(cp_, &QDoubleSpinBox::editingFinished, this,
+            guardedSlot(this, kTitle, [this] { refit(); }));
+    connect(table_, &QTableWidget::itemSelectionChanged, this,
+            guardedSlot(this, kTitle, [this] { selectionChanged(); }));
     showChart(nullptr);
 }
 
@@ -223,7 +233,10 @@ void VnaWindow::refit() {
 
 void VnaWindow::fillTable() {
     const char sep = separator_;
+    // The table shows values, it does not judge them: a figure the fit left
+    // undefined shows as a dash.
     const auto fixed = [sep](double v, int decimals) {
+        if (!std::isfinite(v)) return QStringLiteral("-");
         return QString::fromStdString(numeric::formatFixed(v, 30, decimals, sep));
     };
     table_->setSortingEnabled(false);
@@ -477,13 +490,15 @@ void installVnaMeasurement(QWidget& mainWindow, char separator, UseCrystal useIn
     auto* action = xtal->addAction("VNA Measurement…");
     action->setObjectName("VnaMeasurement1");
     QObject::connect(action, &QAction::triggered, &mainWindow,
-                     [&mainWindow, separator, use = std::move(useInDesign)] {
-                         auto* window = mainWindow.findChild<VnaWindow*>("TFormVNA");
-                         if (!window) window = new VnaWindow(separator, use, &mainWindow);
-                         window->show();
-                         window->raise();
-                         window->activateWindow();
-                     });
+                     guardedSlot(&mainWindow, kTitle,
+                                 [&mainWindow, separator, use = std::move(useInDesign)] {
+                                     auto* window = mainWindow.findChild<VnaWindow*>("TFormVNA");
+                                     if (!window)
+                                         window = new VnaWindow(separator, use, &mainWindow);
+                                     window->show();
+                                     window->raise();
+                                     window->activateWindow();
+                                 }));
 }
 
 } // namespace korvan::gui

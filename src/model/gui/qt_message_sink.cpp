@@ -1,6 +1,7 @@
 #include "model/gui/qt_message_sink.h"
 
 #include "model/gui/form_binder.h"
+#include "numeric/fp_check.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -91,6 +92,10 @@ QMessageBox* makeBox(const Message& m, QWidget* parent) {
 } // namespace
 
 MsgAnswer QtMessageSink::show(const Message& message) {
+    // A box asked for inside a guarded calculation runs an event loop: other
+    // windows' events and Qt itself must neither see the calculation's flags
+    // nor leave theirs to it.
+    const fp::ForeignCode eventLoop;
     if (deferring_ && message.buttons == MsgButtons::Ok) {
         QObject* context = parent_ ? static_cast<QObject*>(parent_.data()) : qApp;
         QTimer::singleShot(0, context, [message, parent = parent_] {

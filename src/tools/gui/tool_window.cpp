@@ -1,5 +1,6 @@
 #include "tools/gui/tool_window.h"
 
+#include "model/gui/event_guard.h"
 #include "model/gui/form_binder.h"
 #include "tools/gui/tool_widgets.h"
 #include "widgets/gui/aedit.h"
@@ -77,8 +78,11 @@ void ToolWindow::connectEnter(const std::function<void()>& onEnter, bool moveFoc
 }
 
 void ToolWindow::runEvent(const std::function<void()>& event) {
-    toModel();
-    event();
+    // The form reports its own errors; anything else ends here, not in Qt.
+    korvan::gui::runGuarded(this, QStringLiteral("KORVAN"), [&] {
+        toModel();
+        event();
+    });
     syncFromModel();
 }
 
