@@ -83,13 +83,13 @@ double goldenMinimum(const std::function<double(double)>& h, double a, double b)
 
 std::optional<ExactFigures> exactFigures(const LadderModel& model, double fm) {
     const std::vector<double> grid = searchGrid(fm);
+    const std::vector<SParameters> response = analyseLadder(model, grid, terminations(model));
     std::vector<Sample> s;
     s.reserve(grid.size());
-    for (double f : grid) {
-        const SParameters p = analyseLadder(model, f);
-        const double loss = -magnitudeDb(p.s21);
-        if (std::isfinite(loss) && std::isfinite(p.groupDelayS))
-            s.push_back({f, loss, p.groupDelayS});
+    for (std::size_t i = 0; i < grid.size(); ++i) {
+        const double loss = -magnitudeDb(response[i].s21);
+        if (std::isfinite(loss) && std::isfinite(response[i].groupDelayS))
+            s.push_back({grid[i], loss, response[i].groupDelayS});
     }
     if (s.size() < 3) return std::nullopt;
     const auto loss = [&model](double f) { return lossAt(model, f); };
