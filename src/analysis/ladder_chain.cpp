@@ -60,30 +60,39 @@ KORVAN_LANE_INLINE std::complex<double> lane(CL a, std::size_t i) {
     return {a.re[i], a.im[i]};
 }
 
-// A stage's impedance (series) or admittance (shunt), and with `Delay` its
-// derivative with respect to omega.
-template <bool Delay>
+// What stageValue gives besides the value: nothing, its derivative with
+// respect to omega, or (series stages) with respect to an elastance added
+// to every crystal's motional arm (a shift of the crystals' fs).
+enum class Also { Nothing, OmegaDerivative, MotionalDerivative };
+
+// A stage's impedance (series) or admittance (shunt), and the derivative
+// `also` asks for.
+template <Also also>
 KORVAN_LANE_INLINE void stageValue(const ChainPlan& plan, const ChainStage& stage, Lanes w,
                                    Lanes iw, CL& value, CL& derivative) {
+    constexpr bool delay = also == Also::OmegaDerivative;
+    constexpr bool motional = also == Also::MotionalDerivative;
     const Lanes zero{}, one = zero + 1;
     if (!stage.series) {
         value = imaginary(w * stage.capacitanceF);
-        if constexpr (Delay) derivative = imaginary(zero + stage.capacitanceF);
+        if constexpr (delay) derivative = imaginary(zero + stage.capacitanceF);
+        if constexpr (motional) derivative = real(0.0);
         return;
     }
     const ChainCrystal* first = plan.crystals.data() + stage.firstCrystal;
     CL z, dz;
     if (stage.crystalCount == 1) {
         // Z = Zm / (1 + j omega Cp Zm): the motional arm and the holder in
-        // parallel with one division.
+        // parallel with one division; dZ/dZm = 1 / (1 + j omega Cp Zm)^2.
         const ChainCrystal& x = *first;
         const CL zm{zero + x.rOhm, w * x.lH - iw * x.invCmF};
         const CL u = reciprocal(CL{one - w * x.cpF * zm.im, w * x.cpF * zm.re});
         z = zm * u;
-        if constexpr (Delay) {
+        if constexpr (delay) {
             const CL dzm = imaginary(x.lH + iw * iw * x.invCmF);
             dz = (dzm - imaginary(zero + x.cpF) * zm * zm) * u * u;
         }
+        if constexpr (motional) dz = imaginary(zero - iw) * u * u;
     } else {
         CL y = real(0.0), dy = real(0.0);
         for (std::uint32_t j = 0; j < stage.crystalCount; ++j) {
@@ -91,18 +100,19 @@ KORVAN_LANE_INLINE void stageValue(const ChainPlan& plan, const ChainStage& stag
             const CL zm{zero + x.rOhm, w * x.lH - iw * x.invCmF};
             const CL ym = reciprocal(zm);
             y = y + ym + imaginary(w * x.cpF);
-            if constexpr (Delay)
+            if constexpr (delay)
                 dy = dy - imaginary(x.lH + iw * iw * x.invCmF) * ym * ym + imaginary(zero + x.cpF);
+            if constexpr (motional) dy = dy + imaginary(iw) * ym * ym;
         }
         z = reciprocal(y);
-        if constexpr (Delay) dz = real(0.0) - dy * z * z;
+        if constexpr (delay || motional) dz = real(0.0) - dy * z * z;
     }
     if (stage.elastance != 0) {
         z = z - imaginary(iw * stage.elastance);
-        if constexpr (Delay) dz = dz + imaginary(iw * iw * stage.elastance);
+        if constexpr (delay) dz = dz + imaginary(iw * iw * stage.elastance);
     }
     value = z;
-    if constexpr (Delay) derivative = dz;
+    if constexpr (delay || motional) derivative = dz;
 }
 
 // The row vectors p = [1 z1] M and q = [1 -z1] M of the chain matrix M,
@@ -117,7 +127,7 @@ KORVAN_LANE_INLINE void sParameterBlock(const ChainPlan& plan, const double* ome
     CL d0 = real(0.0), d1 = real(0.0);
     for (const ChainStage& stage : plan.stages) {
         CL e, de;
-        stageValue<Delay>(plan, stage, w, iw, e, de);
+        stageValue<Delay ? Also::OmegaDerivative : Also::Nothing>(plan, stage, w, iw, e, de);
         if (stage.series) {
             if constexpr (Delay) d1 = d1 + d0 * e + p0 * de;
             p1 = p1 + p0 * e;
@@ -155,7 +165,7 @@ KORVAN_LANE_INLINE void transmissionBlock(const ChainPlan& plan, const double* o
     CL p0 = real(1.0), p1 = real(z1), q0 = real(1.0), q1 = real(-z1);
     for (const ChainStage& stage : plan.stages) {
         CL e, unused;
-        stageValue<false>(plan, stage, w, iw, e, unused);
+        stageValue<Also::Nothing>(plan, stage, w, iw, e, unused);
         if (stage.series) {
             p1 = p1 + p0 * e;
             q1 = q1 + q0 * e;
@@ -173,11 +183,25 @@ KORVAN_LANE_INLINE void transmissionBlock(const ChainPlan& plan, const double* o
     }
 }
 
-// Scratch of one sensitivity pass: per stage its value, the column vector
-// r = (the chain after it) [z2 1]' and the sensitivities of den and of the
-// S11 numerator.
+// Lanes kept in memory between passes, as plain doubles: a vector type's
+// alignment differs between the baseline and the AVX2 build of the same
+// code, so the heap holds none.
+struct StoredLanes {
+    double re[kLanes], im[kLanes];
+};
+KORVAN_LANE_INLINE void store(StoredLanes& to, CL from) {
+    __builtin_memcpy(to.re, &from.re, sizeof to.re);
+    __builtin_memcpy(to.im, &from.im, sizeof to.im);
+}
+KORVAN_LANE_INLINE CL fetch(const StoredLanes& from) {
+    return {load(from.re), load(from.im)};
+}
+
+// Scratch of one sensitivity pass: per stage its value and its derivative by
+// a motional elastance, the column vector r = (the chain after it) [z2 1]',
+// then the sensitivities of den and of the S11 numerator in its place.
 struct StageScratch {
-    CL value, r0, r1;
+    StoredLanes value, motional, r0, r1;
 };
 
 KORVAN_LANE_INLINE void sensitivityBlock(const ChainPlan& plan, const double* omega,
@@ -187,36 +211,40 @@ KORVAN_LANE_INLINE void sensitivityBlock(const ChainPlan& plan, const double* om
     const Lanes w = load(omega), iw = load(invOmega);
     const std::size_t stages = plan.stages.size();
     for (std::size_t k = 0; k < stages; ++k) {
-        CL unused;
-        stageValue<false>(plan, plan.stages[k], w, iw, scratch[k].value, unused);
+        CL value, motional;
+        stageValue<Also::MotionalDerivative>(plan, plan.stages[k], w, iw, value, motional);
+        store(scratch[k].value, value);
+        store(scratch[k].motional, motional);
     }
     // From the load back: den = [1 z1] (M [z2 1]') and d den/d E_k = p_k E_k' r_k.
     CL v0 = real(z2), v1 = real(1.0);
     for (std::size_t k = stages; k-- > 0;) {
-        scratch[k].r0 = v0;
-        scratch[k].r1 = v1;
+        store(scratch[k].r0, v0);
+        store(scratch[k].r1, v1);
+        const CL e = fetch(scratch[k].value);
         if (plan.stages[k].series)
-            v0 = v0 + scratch[k].value * v1;
+            v0 = v0 + e * v1;
         else
-            v1 = v1 + scratch[k].value * v0;
+            v1 = v1 + e * v0;
     }
     CL p0 = real(1.0), p1 = real(z1), q0 = real(1.0), q1 = real(-z1);
     const std::size_t n = out.size;
     // The sensitivities go to `out` once den is known: first kept in r0/r1.
     for (std::size_t k = 0; k < stages; ++k) {
         StageScratch& s = scratch[k];
+        const CL e = fetch(s.value);
         if (plan.stages[k].series) {
-            const CL sp = p0 * s.r1, sq = q0 * s.r1;
-            p1 = p1 + p0 * s.value;
-            q1 = q1 + q0 * s.value;
-            s.r0 = sp;
-            s.r1 = sq;
+            const CL r1 = fetch(s.r1);
+            store(s.r0, p0 * r1);
+            store(s.r1, q0 * r1);
+            p1 = p1 + p0 * e;
+            q1 = q1 + q0 * e;
         } else {
-            const CL sp = p1 * s.r0, sq = q1 * s.r0;
-            p0 = p0 + p1 * s.value;
-            q0 = q0 + q1 * s.value;
-            s.r0 = sp;
-            s.r1 = sq;
+            const CL r0 = fetch(s.r0);
+            store(s.r0, p1 * r0);
+            store(s.r1, q1 * r0);
+            p0 = p0 + p1 * e;
+            q0 = q0 + q1 * e;
         }
     }
     const CL den = scaled(p0, z2) + p1;
@@ -238,11 +266,14 @@ KORVAN_LANE_INLINE void sensitivityBlock(const ChainPlan& plan, const double* om
         out.dS11dLnZ2[at] = lane(s11Z2, i);
     }
     for (std::size_t k = 0; k < stages; ++k) {
-        const CL dLnS21 = real(0.0) - scratch[k].r0 * inverse;
-        const CL dS11 = (scratch[k].r1 - s11 * scratch[k].r0) * inverse;
+        const CL sp = fetch(scratch[k].r0), sq = fetch(scratch[k].r1);
+        const CL dLnS21 = real(0.0) - sp * inverse;
+        const CL dS11 = (sq - s11 * sp) * inverse;
+        const StoredLanes& motional = scratch[k].motional;
         for (std::size_t i = 0; i < count; ++i) {
             out.dLnS21[k * n + first + i] = lane(dLnS21, i);
             out.dS11[k * n + first + i] = lane(dS11, i);
+            out.dMotional[k * n + first + i] = {motional.re[i], motional.im[i]};
         }
     }
 }
@@ -377,6 +408,7 @@ void chainSensitivities(const ChainPlan& plan, const ChainGrid& grid, double z1,
     out.dS11dLnZ2.resize(n);
     out.dLnS21.resize(stages * n);
     out.dS11.resize(stages * n);
+    out.dMotional.resize(stages * n);
     std::vector<StageScratch> scratch(stages);
     run(SensitivityJob{plan, grid, z1, z2, scratch.data(), out});
 }

@@ -68,12 +68,13 @@ void chainTransmission(const ChainPlan& plan, const ChainGrid& grid, double z1Oh
 
 // S21 and S11 with their derivatives: per stage k and frequency i, at
 // [k * size + i], d ln S21 / dE and d S11 / dE, where E is the stage's
-// impedance (series) or admittance (shunt); per frequency the derivatives by
-// ln z1 and ln z2.
+// impedance (series) or admittance (shunt), and for series stages dE / de,
+// e an elastance added to the motional arm of each of its crystals (0 for
+// shunt stages); per frequency the derivatives by ln z1 and ln z2.
 struct ChainSensitivities {
     std::size_t size = 0;
     std::vector<std::complex<double>> s21, s11;
-    std::vector<std::complex<double>> dLnS21, dS11; // stage-major
+    std::vector<std::complex<double>> dLnS21, dS11, dMotional; // stage-major
     std::vector<std::complex<double>> dLnS21dLnZ1, dLnS21dLnZ2, dS11dLnZ1, dS11dLnZ2;
 };
 void chainSensitivities(const ChainPlan& plan, const ChainGrid& grid, double z1Ohm, double z2Ohm,

@@ -37,17 +37,6 @@ const char* unitName(PartKind kind) {
     return "Ohm";
 }
 
-namespace {
-
-// "Ck12" as the window names them; past mesh 9 the two numbers need a mark
-// between them ("Ck9-10").
-std::string couplingName(int i) {
-    const std::string a = std::to_string(i), b = std::to_string(i + 1);
-    return "Ck" + a + (i + 1 > 9 ? "-" : "") + b;
-}
-
-} // namespace
-
 std::vector<Part> partsList(const analysis::LadderModel& ladder, double fsHz) {
     std::vector<Part> parts;
     parts.push_back({"Rsource", PartKind::SourceTermination, ladder.sourceOhm, 1, std::nullopt});
@@ -63,7 +52,7 @@ std::vector<Part> partsList(const analysis::LadderModel& ladder, double fsHz) {
         parts.push_back(crystal);
         if (tuned && !firstHalf) parts.push_back(tuning);
         if (i < n)
-            parts.push_back({couplingName(i), PartKind::ShuntCapacitor,
+            parts.push_back({analysis::couplingName(i), PartKind::ShuntCapacitor,
                              ladder.couplingF[static_cast<std::size_t>(i - 1)], 1, std::nullopt});
     }
     parts.push_back({"Rload", PartKind::LoadTermination, ladder.loadOhm, 1, std::nullopt});

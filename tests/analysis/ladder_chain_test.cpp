@@ -142,6 +142,25 @@ TEST(ladder_chain_test, sensitivities_match_central_differences) {
             return std::pair{sens.dLnS21[k * n + i] * dE, sens.dS11[k * n + i] * dE};
         });
     }
+    // A shift of a series stage's crystals (their motional elastance).
+    for (std::size_t k = 0; k < plan.stages.size(); ++k) {
+        const ChainStage& st = plan.stages[k];
+        if (!st.series) continue;
+        const double h = 1e-7 * plan.crystals[st.firstCrystal].invCmF;
+        const auto shift = [&](double by) {
+            for (std::uint32_t j = 0; j < st.crystalCount; ++j)
+                plan.crystals[st.firstCrystal + j].invCmF += by;
+        };
+        shift(h);
+        chainTransmission(plan, grid, z1, z2, up21, up11);
+        shift(-2 * h);
+        chainTransmission(plan, grid, z1, z2, down21, down11);
+        shift(h);
+        check("crystals of stage " + std::to_string(k), [&](std::size_t i) {
+            const auto dE = sens.dMotional[k * n + i] * (2 * h);
+            return std::pair{sens.dLnS21[k * n + i] * dE, sens.dS11[k * n + i] * dE};
+        });
+    }
     const double h = 1e-5;
     chainTransmission(plan, grid, z1 * std::exp(h), z2, up21, up11);
     chainTransmission(plan, grid, z1 * std::exp(-h), z2, down21, down11);

@@ -1,0 +1,533 @@
+#include "measurement/ladder_diagnosis.h"
+
+#include "analysis/exact_figures.h"
+#include "analysis/ladder_analysis.h"
+#include "analysis/mesh_resonance.h"
+#include "analysis/tolerance_figures.h"
+#include "measurement/diagnosis_model.h"
+
+#include <unsupported/Eigen/NonLinearOptimization>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace korvan::measurement {
+
+namespace {
+
+using Complex = std::complex<double>;
+using detail::DiagnosisModel;
+
+// More points than this add little but time: a longer trace is thinned.
+constexpr std::size_t kMaxFitPoints = 4001;
+// A parameter counts as determined when the data bring at least nine tenths
+// of what is known of it (its variance below a tenth of the prior's).
+constexpr double kDeterminedVariance = 0.1;
+
+// The points the fit uses, with the measured values as the residuals need them.
+struct FitPoints {
+    std::vector<double> f;
+    std::vector<double> logMagnitude; // ln |S21|
+    // The noise power the trace carries on top of the signal, |S21|^2 of
+    // the floor alone: the model's |S21| is compared with it added.
+    std::vector<double> floorPower;
+    std::vector<Complex> phasor; // S21 / |S21|
+    std::vector<double> wMagnitude, wPhase;
+    std::vector<Complex> s11;
+    std::vector<double> w11;
+    std::vector<double> floorShare;
+};
+
+// Weighted residuals and their Jacobian for Eigen's Levenberg-Marquardt:
+// ln S21 (magnitude in nepers, phase in radians), S11's two parts, then one
+// prior row per parameter.
+class Residual {
+  public:
+    using Scalar = double;
+    using InputType = Eigen::VectorXd;
+    using ValueType = Eigen::VectorXd;
+    using JacobianType = Eigen::MatrixXd;
+    enum { InputsAtCompileTime = Eigen::Dynamic, ValuesAtCompileTime = Eigen::Dynamic };
+
+    Residual(const DiagnosisModel& model, const FitPoints& points, bool reflection,
+             const DiagnosisOptions& options)
+        : model_(model), points_(points), grid_(points.f), reflection_(reflection),
+          options_(options), plan_(model.designPlan()), s21_(points.f.size()),
+          s11_(points.f.size()) {}
+
+    int inputs() const { return static_cast<int>(model_.parameters()); }
+    int values() const { return static_cast<int>(dataRows() + model_.parameters()); }
+    std::size_t dataRows() const { return (reflection_ ? 4 : 2) * points_.f.size(); }
+    int evaluations() const { return evaluations_; }
+
+    int operator()(const Eigen::VectorXd& x, Eigen::VectorXd& r) {
+        model_.apply(x, plan_);
+        analysis::chainTransmission(plan_, grid_, model_.sourceOhm(x), model_.loadOhm(x), s21_,
+                                    s11_);
+        fill(x, r, s21_, s11_);
+        return proceed();
+    }
+
+    int df(const Eigen::VectorXd& x, Eigen::MatrixXd& jacobian) {
+        model_.apply(x, plan_);
+        analysis::chainSensitivities(plan_, grid_, model_.sourceOhm(x), model_.loadOhm(x), sens_);
+        const std::size_t n = points_.f.size(), p = model_.parameters();
+        jacobian.setZero(values(), inputs());
+        const auto row = [](std::size_t r) { return static_cast<Eigen::Index>(r); };
+        const auto col = [](std::size_t c) { return static_cast<Eigen::Index>(c); };
+        // d/dx of ln sqrt(|S|^2 + floor) is |S|^2 / (|S|^2 + floor) d ln|S| / dx.
+        signalShare.resize(n);
+        for (std::size_t i = 0; i < n; ++i) {
+            const double power = std::norm(sens_.s21[i]);
+            signalShare[i] = power / (power + points_.floorPower[i]);
+        }
+        for (std::size_t i = 0; i < n; ++i) {
+            const double w = 2 * std::numbers::pi * points_.f[i];
+            // d(ln S21, S11) / d x_k for every parameter k.
+            const auto put = [&](std::size_t k, Complex dLnS21, Complex dS11) {
+                jacobian(row(i), col(k)) = points_.wMagnitude[i] * signalShare[i] * dLnS21.real();
+                jacobian(row(n + i), col(k)) = points_.wPhase[i] * dLnS21.imag();
+                if (reflection_) {
+                    jacobian(row(2 * n + i), col(k)) = points_.w11[i] * dS11.real();
+                    jacobian(row(3 * n + i), col(k)) = points_.w11[i] * dS11.imag();
+                }
+            };
+            const auto stage = [&](std::size_t s, Complex dE) {
+                return std::pair{sens_.dLnS21[s * n + i] * dE, sens_.dS11[s * n + i] * dE};
+            };
+            put(DiagnosisModel::kSourceOhm, sens_.dLnS21dLnZ1[i] * DiagnosisModel::kLnOhmScale,
+                sens_.dS11dLnZ1[i] * DiagnosisModel::kLnOhmScale);
+            put(DiagnosisModel::kLoadOhm, sens_.dLnS21dLnZ2[i] * DiagnosisModel::kLnOhmScale,
+                sens_.dS11dLnZ2[i] * DiagnosisModel::kLnOhmScale);
+            const Complex strayStep{0, w * DiagnosisModel::kStrayScaleF};
+            auto [a, b] = stage(0, strayStep);
+            put(DiagnosisModel::kSourceStray, a, b);
+            std::tie(a, b) = stage(model_.lastStage(), strayStep);
+            put(DiagnosisModel::kLoadStray, a, b);
+            for (std::size_t k = 0; k < model_.poles(); ++k) {
+                const std::size_t arm = DiagnosisModel::armStage(k);
+                std::tie(a, b) = stage(arm, sens_.dMotional[arm * n + i] *
+                                                (model_.elastancePerHz(k) * model_.meshScaleHz()));
+                put(model_.mesh(k), a, b);
+                if (k + 1 < model_.poles()) {
+                    std::tie(a, b) = stage(
+                        DiagnosisModel::couplingStage(k),
+                        Complex{0, w * model_.couplingF(x, k) * DiagnosisModel::kLnCouplingScale});
+                    put(model_.coupling(k), a, b);
+                }
+            }
+        }
+        for (std::size_t k = 0; k < p; ++k) jacobian(row(dataRows() + k), col(k)) = 1;
+        return proceed();
+    }
+
+    // The residuals of S21 and S11 given by the model (also for a model
+    // evaluated elsewhere).
+    void fill(const Eigen::VectorXd& x, Eigen::VectorXd& r, const std::vector<Complex>& s21,
+              const std::vector<Complex>& s11) const {
+        const std::size_t n = points_.f.size();
+        r.resize(values());
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto at = static_cast<Eigen::Index>(i);
+            r[at] =
+                points_.wMagnitude[i] * (0.5 * std::log(std::norm(s21[i]) + points_.floorPower[i]) -
+                                         points_.logMagnitude[i]);
+            r[at + static_cast<Eigen::Index>(n)] =
+                points_.wPhase[i] * std::arg(s21[i] * std::conj(points_.phasor[i]));
+            if (reflection_) {
+                const Complex d = s11[i] - points_.s11[i];
+                r[at + static_cast<Eigen::Index>(2 * n)] = points_.w11[i] * d.real();
+                r[at + static_cast<Eigen::Index>(3 * n)] = points_.w11[i] * d.imag();
+            }
+        }
+        r.tail(static_cast<Eigen::Index>(model_.parameters())) = x;
+    }
+
+  private:
+    int proceed() {
+        ++evaluations_;
+        if (options_.progress && !options_.progress(evaluations_, options_.maxEvaluations))
+            return -1;
+        return 0;
+    }
+
+    const DiagnosisModel& model_;
+    const FitPoints& points_;
+    analysis::ChainGrid grid_;
+    bool reflection_;
+    const DiagnosisOptions& options_;
+    analysis::ChainPlan plan_;
+    analysis::ChainSensitivities sens_;
+    std::vector<Complex> s21_, s11_;
+    std::vector<double> signalShare;
+    int evaluations_ = 0;
+};
+
+std::string hz(double v) {
+    return std::to_string(static_cast<long long>(std::llround(v))) + " Hz";
+}
+
+void validate(const analysis::LadderModel& d) {
+    const auto ok = [](double v) { return std::isfinite(v) && v > 0; };
+    const std::size_t n = d.arms.size();
+    if (n < 2) throw DiagnosisError("the ladder needs at least two meshes");
+    if (d.couplingF.size() != n - 1)
+        throw DiagnosisError("the ladder needs one coupling capacitor between each two meshes");
+    if (!ok(d.sourceOhm) || !ok(d.loadOhm))
+        throw DiagnosisError("the ladder's terminations must lie above 0 Ohm");
+    for (double c : d.couplingF)
+        if (!ok(c)) throw DiagnosisError("every coupling capacitor must lie above 0");
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto& arm = d.arms[i];
+        if (arm.crystals.empty())
+            throw DiagnosisError("mesh " + std::to_string(i + 1) + " holds no crystal");
+        if (!(arm.csF >= 0) || !std::isfinite(arm.csF))
+            throw DiagnosisError("Cs" + std::to_string(i + 1) + " must be 0 (none) or above");
+        for (const auto& x : arm.crystals)
+            if (!ok(x.lmH) || !ok(x.cmF) || !(x.rmOhm >= 0) || !(x.cpF >= 0) ||
+                !std::isfinite(x.rmOhm) || !std::isfinite(x.cpF))
+                throw DiagnosisError("the crystal of mesh " + std::to_string(i + 1) +
+                                     " needs Lm and Cm above 0, Rm and Cp of 0 or above");
+    }
+}
+
+// The half turns of the phase of S21 between the first and the last point
+// within 20 dB of its peak: about one per pole.
+std::optional<double> halfTurns(const std::vector<Complex>& s) {
+    double peak = 0;
+    for (const Complex& v : s) peak = std::max(peak, std::abs(v));
+    std::size_t first = s.size(), last = 0;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (std::abs(s[i]) >= 0.1 * peak) {
+            first = std::min(first, i);
+            last = i;
+        }
+    if (first >= last) return std::nullopt;
+    double turn = 0;
+    for (std::size_t i = first; i < last; ++i) turn += std::arg(s[i + 1] * std::conj(s[i]));
+    return std::abs(turn) / std::numbers::pi;
+}
+
+// The tuning capacitor that puts mesh `arm` at `targetHz`, the rest of the
+// ladder as it is; nullopt where none can (the mesh would need an inductor).
+std::optional<double> tuningFor(analysis::LadderModel ladder, std::size_t arm, double targetHz) {
+    analysis::SeriesArm& a = ladder.arms[arm];
+    const auto meshAt = [&](double elastance) {
+        a.csF = elastance != 0 ? 1 / elastance : 0;
+        return analysis::meshResonanceHz(ladder, arm);
+    };
+    // The resonance rises with the elastance in the loop: bracket, then halve.
+    double lo = 0, hi = 0;
+    const auto at0 = meshAt(0);
+    if (!at0) return std::nullopt;
+    if (*at0 >= targetHz) return std::nullopt;
+    // 1 pF in series moves a mesh far past any pass band.
+    hi = 1e9;
+    for (int i = 0; i < 60; ++i) {
+        const auto f = meshAt(hi);
+        if (f && *f > targetHz) break;
+        lo = hi;
+        hi *= 4;
+    }
+    for (int i = 0; i < 200 && hi - lo > 1e-12 * hi; ++i) {
+        const double mid = 0.5 * (lo + hi);
+        const auto f = meshAt(mid);
+        if (!f) return std::nullopt;
+        (*f < targetHz ? lo : hi) = mid;
+    }
+    const double elastance = 0.5 * (lo + hi);
+    return elastance > 0 ? std::optional<double>(1 / elastance) : std::nullopt;
+}
+
+std::vector<double> lossDb(const std::vector<Complex>& s21) {
+    std::vector<double> loss;
+    loss.reserve(s21.size());
+    for (const Complex& s : s21) loss.push_back(-20 * std::log10(std::max(std::abs(s), 1e-300)));
+    return loss;
+}
+
+} // namespace
+
+LadderDiagnosis::Response LadderDiagnosis::builtResponse(const std::vector<double>& f) const {
+    Response r;
+    r.s21.resize(f.size());
+    r.s11.resize(f.size());
+    analysis::chainTransmission(builtChain, analysis::ChainGrid(f), sourceOhm.value, loadOhm.value,
+                                r.s21, r.s11);
+    return r;
+}
+
+LadderDiagnosis diagnoseLadder(const analysis::LadderModel& design, double centreHz,
+                               const FilterMeasurement& m, const DiagnosisOptions& options) {
+    validate(design);
+    const std::size_t n = design.arms.size();
+    const auto designFigures = analysis::exactFigures(design, centreHz);
+    if (!designFigures || !designFigures->levels[0].bandwidthHz())
+        throw DiagnosisError("the ladder has no 3 dB pass band near " + hz(centreHz));
+    const double low3 = *designFigures->levels[0].lowHz, high3 = *designFigures->levels[0].highHz;
+    const double bandwidth = high3 - low3;
+
+    LadderDiagnosis out;
+    out.design = design;
+    out.designCentreHz = centreHz;
+    for (std::size_t i = 0; i < n; ++i)
+        out.designMeshHz.push_back(analysis::meshResonanceHz(design, i).value_or(0));
+
+    // The points: above 0 Hz, at most kMaxFitPoints of them.
+    std::vector<std::size_t> used;
+    for (std::size_t i = 0; i < m.frequencyHz.size(); ++i)
+        if (m.frequencyHz[i] > 0) used.push_back(i);
+    if (used.size() < 2 || m.frequencyHz[used.front()] > low3 || m.frequencyHz[used.back()] < high3)
+        throw DiagnosisError("the measurement does not cover the pass band (" + hz(low3) + " to " +
+                             hz(high3) + ")");
+    const std::size_t inBand =
+        static_cast<std::size_t>(std::count_if(used.begin(), used.end(), [&](std::size_t i) {
+            return m.frequencyHz[i] >= low3 && m.frequencyHz[i] <= high3;
+        }));
+    if (inBand < 2 * n + 1)
+        throw DiagnosisError("too few points in the pass band (" + std::to_string(inBand) +
+                             "; at least " + std::to_string(2 * n + 1) + " are needed)");
+    if (used.size() > kMaxFitPoints) {
+        const std::size_t stride = (used.size() + kMaxFitPoints - 1) / kMaxFitPoints;
+        std::vector<std::size_t> thinned;
+        for (std::size_t k = 0; k < used.size(); k += stride) thinned.push_back(used[k]);
+        out.notes.push_back("every " + std::to_string(stride) + ". of the " +
+                            std::to_string(used.size()) + " points fitted");
+        used = std::move(thinned);
+    }
+
+    FitPoints points;
+    std::vector<Complex> measured;
+    for (std::size_t i : used) {
+        points.f.push_back(m.frequencyHz[i]);
+        const double magnitude = std::abs(m.s21[i]);
+        points.logMagnitude.push_back(magnitude > 0 ? std::log(magnitude) : 0.0);
+        points.phasor.push_back(magnitude > 0 ? m.s21[i] / magnitude : Complex(1.0));
+        points.wMagnitude.push_back(magnitude > 0 ? m.s21MagnitudeWeight[i] : 0.0);
+        // Within a few dB of the floor the phase is noise alone.
+        points.wPhase.push_back(magnitude > 0 && m.s21FloorShare[i] < 0.2 ? m.s21PhaseWeight[i]
+                                                                          : 0.0);
+        points.s11.push_back(m.s11[i]);
+        points.w11.push_back(m.s11Weight[i]);
+        const double share = m.s21FloorShare[i];
+        points.floorShare.push_back(share);
+        points.floorPower.push_back(2 * share * share * magnitude * magnitude);
+        measured.push_back(m.s21[i]);
+    }
+    out.pointsFitted = points.f.size();
+    out.reflectionFitted = options.useReflection && m.s11Measured;
+
+    // Where the built filter's pass band lies: the start of every mesh.
+    const std::vector<double> loss = lossDb(measured);
+    const auto seen = analysis::responseFigures(loss, points.f, centreHz);
+    if (!seen)
+        throw DiagnosisError("the measurement shows no pass band: |S21| does not fall by 3 dB "
+                             "on both sides of its peak");
+    const double startShift = seen->centreHz - 0.5 * (low3 + high3);
+
+    // The pole count, from the phase's turn across the band.
+    {
+        std::vector<double> shifted = points.f;
+        for (double& f : shifted) f -= startShift;
+        std::vector<Complex> model;
+        for (const auto& s :
+             analysis::analyseLadder(design, shifted, analysis::terminations(design)))
+            model.push_back(s.s21);
+        const auto turnsMeasured = halfTurns(measured), turnsDesign = halfTurns(model);
+        if (turnsMeasured && turnsDesign && std::abs(*turnsMeasured - *turnsDesign) > 0.7) {
+            const long poles = std::lround(*turnsMeasured + static_cast<double>(n) - *turnsDesign);
+            throw DiagnosisError("the measurement's phase turns by " +
+                                 std::to_string(std::lround(*turnsMeasured * 180)) +
+                                 " degrees across its pass band, as a filter of about " +
+                                 std::to_string(poles) + " poles; the ladder has " +
+                                 std::to_string(n));
+        }
+    }
+
+    DiagnosisModel model(design, centreHz, bandwidth);
+    Residual residual(model, points, out.reflectionFitted, options);
+    const auto rows = static_cast<Eigen::Index>(residual.dataRows());
+    Eigen::VectorXd x = Eigen::VectorXd::Zero(static_cast<Eigen::Index>(model.parameters()));
+    for (std::size_t i = 0; i < n; ++i)
+        x[static_cast<Eigen::Index>(model.mesh(i))] = startShift / model.meshScaleHz();
+    Eigen::VectorXd r;
+    {
+        // A reversed transformer winding turns S21 round: the measured phase
+        // against the model's, weighted, tells.
+        analysis::ChainPlan plan = model.designPlan();
+        model.apply(x, plan);
+        std::vector<Complex> s21(points.f.size()), s11(points.f.size());
+        analysis::chainTransmission(plan, analysis::ChainGrid(points.f), model.sourceOhm(x),
+                                    model.loadOhm(x), s21, s11);
+        Complex agreement = 0;
+        for (std::size_t i = 0; i < s21.size(); ++i)
+            agreement += points.wPhase[i] * points.wPhase[i] * points.phasor[i] *
+                         std::conj(s21[i]) / std::max(std::abs(s21[i]), 1e-300);
+        if (agreement.real() < 0) {
+            for (Complex& p : points.phasor) p = -p;
+            out.notes.push_back("S21 is turned round by 180 degrees (a transformer winding "
+                                "reversed?); fitted with its sign changed");
+        }
+    }
+    // Start from the terminations the fixture presents, or the design's,
+    // whichever fits better.
+    {
+        Eigen::VectorXd seenX = x;
+        seenX[DiagnosisModel::kSourceOhm] =
+            std::log(m.sourceOhm / design.sourceOhm) / DiagnosisModel::kLnOhmScale;
+        seenX[DiagnosisModel::kLoadOhm] =
+            std::log(m.loadOhm / design.loadOhm) / DiagnosisModel::kLnOhmScale;
+        residual(x, r);
+        const double designCost = r.head(rows).squaredNorm();
+        residual(seenX, r);
+        if (std::isfinite(seenX.squaredNorm()) && r.head(rows).squaredNorm() < designCost)
+            x = seenX;
+    }
+
+    Eigen::LevenbergMarquardt<Residual> lm(residual);
+    lm.parameters.maxfev = std::max(options.maxEvaluations, 1);
+    lm.parameters.ftol = 1e-10;
+    lm.parameters.xtol = 1e-10;
+    const Eigen::VectorXd start = x;
+    const auto status = lm.minimize(x);
+    using namespace Eigen::LevenbergMarquardtSpace;
+    out.evaluations = residual.evaluations();
+    out.converged = status == RelativeReductionTooSmall || status == RelativeErrorTooSmall ||
+                    status == RelativeErrorAndReductionTooSmall || status == CosinusTooSmall ||
+                    status == FtolTooSmall || status == XtolTooSmall || status == GtolTooSmall;
+    const std::string count = std::to_string(out.evaluations) + " evaluations";
+    if (out.converged)
+        out.status = "converged after " + count;
+    else if (status == UserAsked)
+        out.status = "stopped after " + count + "; the values are its best state so far";
+    else if (status == TooManyFunctionEvaluation)
+        out.status = "did not converge within " + count + "; the values are its best state";
+    else
+        out.status = "could not search; the values are the design's";
+    if (!x.allFinite()) x = start;
+
+    // The Jacobian at the end gives the covariance: (J'J)^-1 in units of
+    // the priors, scaled by the data's reduced chi-square.
+    DiagnosisOptions quiet = options;
+    quiet.progress = nullptr;
+    Residual final(model, points, out.reflectionFitted, quiet);
+    Eigen::MatrixXd jacobian;
+    final.df(x, jacobian);
+    final(x, r);
+    const auto p = static_cast<Eigen::Index>(model.parameters());
+    Eigen::MatrixXd covariance = Eigen::MatrixXd::Identity(p, p);
+    double chiSquare = 1;
+    if (jacobian.allFinite() && r.allFinite()) {
+        const Eigen::MatrixXd information = jacobian.transpose() * jacobian;
+        covariance = information.ldlt().solve(Eigen::MatrixXd::Identity(p, p));
+        const double dof = static_cast<double>(rows - p);
+        chiSquare = dof > 0 ? r.head(rows).squaredNorm() / dof : 1.0;
+    }
+    if (!covariance.allFinite()) covariance = Eigen::MatrixXd::Identity(p, p);
+    const auto sigma = [&](std::size_t k) {
+        const auto at = static_cast<Eigen::Index>(k);
+        return std::sqrt(std::max(covariance(at, at), 0.0) * chiSquare);
+    };
+    const auto determined = [&](std::size_t k) {
+        const auto at = static_cast<Eigen::Index>(k);
+        return covariance(at, at) < kDeterminedVariance;
+    };
+
+    const auto fitted = [&](std::size_t k, double value, double perUnit) {
+        return FittedValue{value, std::abs(perUnit) * sigma(k), determined(k)};
+    };
+    const double rs = model.sourceOhm(x), rl = model.loadOhm(x);
+    out.sourceOhm = fitted(DiagnosisModel::kSourceOhm, rs, rs * DiagnosisModel::kLnOhmScale);
+    out.loadOhm = fitted(DiagnosisModel::kLoadOhm, rl, rl * DiagnosisModel::kLnOhmScale);
+    out.sourceStrayF =
+        fitted(DiagnosisModel::kSourceStray, model.strayF(x, DiagnosisModel::kSourceStray),
+               DiagnosisModel::kStrayScaleF);
+    out.loadStrayF = fitted(DiagnosisModel::kLoadStray, model.strayF(x, DiagnosisModel::kLoadStray),
+                            DiagnosisModel::kStrayScaleF);
+    for (std::size_t i = 0; i + 1 < n; ++i) {
+        const double ck = model.couplingF(x, i);
+        out.couplingF.push_back(
+            fitted(model.coupling(i), ck, ck * DiagnosisModel::kLnCouplingScale));
+    }
+
+    // Mesh errors: the resonance as built less as designed, and its slope
+    // with the parameter for the uncertainty.
+    const analysis::LadderModel built = model.meshLadder(x);
+    std::vector<double> slope(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        const auto k = static_cast<Eigen::Index>(model.mesh(i));
+        const double step = 1e-3;
+        Eigen::VectorXd up = x, down = x;
+        up[k] += step;
+        down[k] -= step;
+        const analysis::LadderModel builtUp = model.meshLadder(up),
+                                    builtDown = model.meshLadder(down);
+        const auto fUp = analysis::meshResonanceHz(builtUp, i);
+        const auto fDown = analysis::meshResonanceHz(builtDown, i);
+        const auto f = analysis::meshResonanceHz(built, i);
+        slope[i] = fUp && fDown ? (*fUp - *fDown) / (2 * step) : model.meshScaleHz();
+        const double error =
+            f && out.designMeshHz[i] > 0 ? *f - out.designMeshHz[i] : x[k] * model.meshScaleHz();
+        out.meshErrorHz.push_back(fitted(model.mesh(i), error, slope[i]));
+
+        // The tuning capacitor that, with the crystal as designed, puts the
+        // mesh where it is found: what the builder's capacitor amounts to.
+        if (design.arms[i].csF > 0 && f) {
+            const double target = out.designMeshHz[i] + error;
+            const auto cs = tuningFor(design, i, target);
+            const auto csUp = tuningFor(design, i, target + slope[i] * step);
+            const auto csDown = tuningFor(design, i, target - slope[i] * step);
+            if (cs && csUp && csDown)
+                out.tuningF.push_back(fitted(model.mesh(i), *cs, (*csUp - *csDown) / (2 * step)));
+            else
+                out.tuningF.push_back(std::nullopt);
+        } else {
+            out.tuningF.push_back(std::nullopt);
+        }
+        // The tuning capacitor that, with the crystal as built, puts the mesh
+        // back where it was designed.
+        out.correctedTuningF.push_back(tuningFor(built, i, out.designMeshHz[i]));
+    }
+    // The common part: the median mesh error, with the uncertainty of the
+    // mesh (or the two meshes) it comes from.
+    {
+        std::vector<std::size_t> order(n);
+        for (std::size_t i = 0; i < n; ++i) order[i] = i;
+        std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+            return out.meshErrorHz[a].value < out.meshErrorHz[b].value;
+        });
+        const std::size_t a = order[(n - 1) / 2], b = order[n / 2];
+        const auto ka = static_cast<Eigen::Index>(model.mesh(a));
+        const auto kb = static_cast<Eigen::Index>(model.mesh(b));
+        const double variance =
+            0.25 * chiSquare *
+            (slope[a] * slope[a] * covariance(ka, ka) + slope[b] * slope[b] * covariance(kb, kb) +
+             2 * slope[a] * slope[b] * covariance(ka, kb));
+        out.shiftHz = {0.5 * (out.meshErrorHz[a].value + out.meshErrorHz[b].value),
+                       std::sqrt(std::max(variance, 0.0)),
+                       out.meshErrorHz[a].determined && out.meshErrorHz[b].determined};
+    }
+
+    out.builtChain = model.designPlan();
+    model.apply(x, out.builtChain);
+    {
+        const LadderDiagnosis::Response fit = out.builtResponse(points.f);
+        double sum = 0;
+        std::size_t count = 0;
+        for (std::size_t i = 0; i < points.f.size(); ++i)
+            if (points.floorShare[i] <= 0.01) {
+                const double d =
+                    20 * std::log10(std::abs(fit.s21[i])) - 20 * std::log10(std::abs(measured[i]));
+                if (std::isfinite(d)) {
+                    sum += d * d;
+                    ++count;
+                }
+            }
+        out.residualDb = count > 0 ? std::sqrt(sum / static_cast<double>(count)) : 0.0;
+    }
+    out.suggestions = detail::findSuggestions(model, x, out, low3, high3);
+    return out;
+}
+
+} // namespace korvan::measurement
