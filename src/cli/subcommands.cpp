@@ -2,6 +2,7 @@
 
 #include "cli/copying_tool_command.h"
 #include "cli/crystal_tool_commands.h"
+#include "cli/diagnose_command.h"
 #include "cli/tolerance_command.h"
 #include "cli/xtalfit_command.h"
 
@@ -19,10 +20,11 @@ std::span<const Subcommand> subcommands() {
         {"tuning", "Tuning capacitor for a crystal off its nominal frequency", runTuningCommand},
         {"lcmatch", "L-C matching networks between two resistances", runLcMatchCommand},
         {"cs2cp", "Series termination (Rs, Cs) as a parallel one (Rp, Cp)", runCs2CpCommand},
-        {"xtalfit", "Crystal parameters fitted from VNA sweep files, matched sets",
-         runXtalfit},
+        {"xtalfit", "Crystal parameters fitted from VNA sweep files, matched sets", runXtalfit},
         {"tolerance", "Monte Carlo spreads of a design; standard capacitor values",
          runToleranceCommand},
+        {"diagnose", "A built filter's measurement against its ladder: which part is off",
+         runDiagnoseCommand},
     };
     return all;
 }

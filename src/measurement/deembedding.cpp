@@ -223,6 +223,32 @@ FilterMeasurement deembed(const TouchstoneData& data, const Fixture& fixture,
     return m;
 }
 
+std::optional<analysis::ResponseFigures> measuredFigures(const FilterMeasurement& m,
+                                                         double nominalCentreHz) {
+    // The samples' figures of the tolerance analysis: one definition of IL,
+    // ripple and bandwidth for every sampled response.
+    std::vector<double> loss;
+    loss.reserve(m.s21.size());
+    for (const Complex& s : m.s21) loss.push_back(-20 * std::log10(std::max(std::abs(s), 1e-300)));
+    auto figures = analysis::responseFigures(loss, m.frequencyHz, nominalCentreHz);
+    if (!figures || m.s21.empty()) return figures;
+    // Near the analyser's floor the noise itself crosses a level: a
+    // bandwidth is read only where its level lies 20 dB above the floor
+    // (the floor's magnitude at the filter's terminals, its median).
+    std::vector<double> floor;
+    for (std::size_t i = 0; i < m.s21.size(); ++i)
+        floor.push_back(std::sqrt(2.0) * m.s21FloorShare[i] * std::abs(m.s21[i]));
+    std::nth_element(floor.begin(), floor.begin() + static_cast<std::ptrdiff_t>(floor.size() / 2),
+                     floor.end());
+    const double floorDb = -20 * std::log10(std::max(floor[floor.size() / 2], 1e-300));
+    const double il = *figures->value[analysis::kIL];
+    const std::pair<analysis::Figure, double> levels[] = {
+        {analysis::kBw3, 3}, {analysis::kBw6, 6}, {analysis::kBw20, 20}, {analysis::kBw60, 60}};
+    for (const auto& [figure, db] : levels)
+        if (il + db > floorDb - 20) figures->value[figure].reset();
+    return figures;
+}
+
 std::vector<std::array<std::complex<double>, 4>> renormalised(const FilterMeasurement& m, double z1,
                                                               double z2) {
     std::vector<std::array<Complex, 4>> out;

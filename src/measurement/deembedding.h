@@ -5,6 +5,7 @@
 // fixture presents to it. The analyser's trace noise is carried along as
 // weights, so that a fit trusts each point as much as the fixture lets it.
 
+#include "analysis/tolerance_figures.h"
 #include "measurement/touchstone_reader.h"
 
 #include <array>
@@ -81,5 +82,11 @@ FilterMeasurement deembed(const TouchstoneData& data, const Fixture& fixture,
 // z2Ohm: a full two-port only (chain not empty).
 std::vector<std::array<std::complex<double>, 4>> renormalised(const FilterMeasurement& m,
                                                               double z1Ohm, double z2Ohm);
+
+// IL, ripple, the 3, 6, 20 and 60 dB bandwidths and the centre of the
+// measured |S21| (its samples, interpolated between them); nullopt when
+// the 3 dB band does not lie inside the sweep.
+std::optional<analysis::ResponseFigures> measuredFigures(const FilterMeasurement& m,
+                                                         double nominalCentreHz);
 
 } // namespace korvan::measurement

@@ -66,6 +66,7 @@ class Residual {
         analysis::chainTransmission(plan_, grid_, model_.sourceOhm(x), model_.loadOhm(x), s21_,
                                     s11_);
         fill(x, r, s21_, s11_);
+        ++evaluations_;
         return proceed();
     }
 
@@ -145,8 +146,7 @@ class Residual {
     }
 
   private:
-    int proceed() {
-        ++evaluations_;
+    int proceed() const {
         if (options_.progress && !options_.progress(evaluations_, options_.maxEvaluations))
             return -1;
         return 0;
@@ -240,13 +240,6 @@ std::optional<double> tuningFor(analysis::LadderModel ladder, std::size_t arm, d
     return elastance > 0 ? std::optional<double>(1 / elastance) : std::nullopt;
 }
 
-std::vector<double> lossDb(const std::vector<Complex>& s21) {
-    std::vector<double> loss;
-    loss.reserve(s21.size());
-    for (const Complex& s : s21) loss.push_back(-20 * std::log10(std::max(std::abs(s), 1e-300)));
-    return loss;
-}
-
 } // namespace
 
 LadderDiagnosis::Response LadderDiagnosis::builtResponse(const std::vector<double>& f) const {
@@ -279,7 +272,11 @@ LadderDiagnosis diagnoseLadder(const analysis::LadderModel& design, double centr
     for (std::size_t i = 0; i < m.frequencyHz.size(); ++i)
         if (m.frequencyHz[i] > 0) used.push_back(i);
     if (used.size() < 2 || m.frequencyHz[used.front()] > low3 || m.frequencyHz[used.back()] < high3)
-        throw DiagnosisError("the measurement does not cover the pass band (" + hz(low3) + " to " +
+        throw DiagnosisError("the measurement" +
+                             (used.empty() ? std::string()
+                                           : " (" + hz(m.frequencyHz[used.front()]) + " to " +
+                                                 hz(m.frequencyHz[used.back()]) + ")") +
+                             " does not cover the ladder's pass band (" + hz(low3) + " to " +
                              hz(high3) + ")");
     const std::size_t inBand =
         static_cast<std::size_t>(std::count_if(used.begin(), used.end(), [&](std::size_t i) {
@@ -319,8 +316,7 @@ LadderDiagnosis diagnoseLadder(const analysis::LadderModel& design, double centr
     out.reflectionFitted = options.useReflection && m.s11Measured;
 
     // Where the built filter's pass band lies: the start of every mesh.
-    const std::vector<double> loss = lossDb(measured);
-    const auto seen = analysis::responseFigures(loss, points.f, centreHz);
+    const auto seen = measuredFigures(m, centreHz);
     if (!seen)
         throw DiagnosisError("the measurement shows no pass band: |S21| does not fall by 3 dB "
                              "on both sides of its peak");
@@ -431,7 +427,8 @@ LadderDiagnosis diagnoseLadder(const analysis::LadderModel& design, double centr
     };
     const auto determined = [&](std::size_t k) {
         const auto at = static_cast<Eigen::Index>(k);
-        return covariance(at, at) < kDeterminedVariance;
+        // A misfit larger than the noise widens what the data allow.
+        return covariance(at, at) * std::max(chiSquare, 1.0) < kDeterminedVariance;
     };
 
     const auto fitted = [&](std::size_t k, double value, double perUnit) {
@@ -487,7 +484,12 @@ LadderDiagnosis diagnoseLadder(const analysis::LadderModel& design, double centr
         }
         // The tuning capacitor that, with the crystal as built, puts the mesh
         // back where it was designed.
-        out.correctedTuningF.push_back(tuningFor(built, i, out.designMeshHz[i]));
+        // A mesh without one gets one only where the data show it needs it.
+        const FittedValue& e = out.meshErrorHz.back();
+        const bool needed =
+            design.arms[i].csF > 0 || (e.determined && std::abs(e.value) > 3 * e.uncertainty);
+        out.correctedTuningF.push_back(needed ? tuningFor(built, i, out.designMeshHz[i])
+                                              : std::nullopt);
     }
     // The common part: the median mesh error, with the uncertainty of the
     // mesh (or the two meshes) it comes from.
@@ -513,17 +515,17 @@ LadderDiagnosis diagnoseLadder(const analysis::LadderModel& design, double centr
     model.apply(x, out.builtChain);
     {
         const LadderDiagnosis::Response fit = out.builtResponse(points.f);
+        const double ilDb = *seen->value[analysis::kIL];
         double sum = 0;
         std::size_t count = 0;
-        for (std::size_t i = 0; i < points.f.size(); ++i)
-            if (points.floorShare[i] <= 0.01) {
-                const double d =
-                    20 * std::log10(std::abs(fit.s21[i])) - 20 * std::log10(std::abs(measured[i]));
-                if (std::isfinite(d)) {
-                    sum += d * d;
-                    ++count;
-                }
+        for (std::size_t i = 0; i < points.f.size(); ++i) {
+            const double measuredDb = 20 * std::log10(std::abs(measured[i]));
+            const double d = 20 * std::log10(std::abs(fit.s21[i])) - measuredDb;
+            if (points.floorShare[i] <= 0.1 && -measuredDb <= ilDb + 30 && std::isfinite(d)) {
+                sum += d * d;
+                ++count;
             }
+        }
         out.residualDb = count > 0 ? std::sqrt(sum / static_cast<double>(count)) : 0.0;
     }
     out.suggestions = detail::findSuggestions(model, x, out, low3, high3);

@@ -68,7 +68,8 @@ struct LadderDiagnosis {
     // where the mesh resonates too low for any capacitor to explain.
     std::vector<std::optional<FittedValue>> tuningF;
     // The tuning capacitor that would put each mesh right; nullopt where
-    // none can (a mesh without one that resonates high).
+    // none can (a mesh without one that resonates high) or where a mesh
+    // without one does not need one.
     std::vector<std::optional<double>> correctedTuningF;
     // Each mesh's resonance as built less as designed (the coupling
     // capacitors as designed in both, so that a wrong Ck shows as a wrong
@@ -79,8 +80,8 @@ struct LadderDiagnosis {
     FittedValue shiftHz;
     double s21PhaseOffsetDeg = 0, s11PhaseOffsetDeg = 0;
 
-    // RMS misfit of |S21| in dB over the points at least 40 dB above the
-    // analyser's noise floor.
+    // RMS misfit of |S21| in dB over the points within 30 dB of the
+    // measured insertion loss that lie 20 dB above the analyser's floor.
     double residualDb = 0;
     std::size_t pointsFitted = 0;
     bool reflectionFitted = false;
