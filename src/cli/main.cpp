@@ -2,6 +2,7 @@
 // fields, the form runs the calculation the window runs, and the result is
 // printed as a report or as JSON.
 
+#include "model/clipboard.h"
 #include "app/main_form.h"
 #include "cli/cli_options.h"
 #include "cli/headless_design.h"
@@ -11,7 +12,6 @@
 #include "cli/stream_messages.h"
 #include "cli/subcommands.h"
 #include "cli/text_report.h"
-#include "model/clipboard.h"
 
 #include <filesystem>
 #include <iostream>
