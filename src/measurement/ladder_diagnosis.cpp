@@ -5,6 +5,7 @@
 #include "analysis/mesh_resonance.h"
 #include "analysis/tolerance_figures.h"
 #include "measurement/diagnosis_model.h"
+#include "measurement/diagnosis_residual.h"
 
 #include <unsupported/Eigen/NonLinearOptimization>
 
@@ -18,151 +19,14 @@ namespace {
 
 using Complex = std::complex<double>;
 using detail::DiagnosisModel;
+using detail::FitPoints;
+using detail::Residual;
 
 // More points than this add little but time: a longer trace is thinned.
 constexpr std::size_t kMaxFitPoints = 4001;
 // A parameter counts as determined when the data bring at least nine tenths
 // of what is known of it (its variance below a tenth of the prior's).
 constexpr double kDeterminedVariance = 0.1;
-
-// The points the fit uses, with the measured values as the residuals need them.
-struct FitPoints {
-    std::vector<double> f;
-    std::vector<double> logMagnitude; // ln |S21|
-    // The noise power the trace carries on top of the signal, |S21|^2 of
-    // the floor alone: the model's |S21| is compared with it added.
-    std::vector<double> floorPower;
-    std::vector<Complex> phasor; // S21 / |S21|
-    std::vector<double> wMagnitude, wPhase;
-    std::vector<Complex> s11;
-    std::vector<double> w11;
-    std::vector<double> floorShare;
-};
-
-// Weighted residuals and their Jacobian for Eigen's Levenberg-Marquardt:
-// ln S21 (magnitude in nepers, phase in radians), S11's two parts, then one
-// prior row per parameter.
-class Residual {
-  public:
-    using Scalar = double;
-    using InputType = Eigen::VectorXd;
-    using ValueType = Eigen::VectorXd;
-    using JacobianType = Eigen::MatrixXd;
-    enum { InputsAtCompileTime = Eigen::Dynamic, ValuesAtCompileTime = Eigen::Dynamic };
-
-    Residual(const DiagnosisModel& model, const FitPoints& points, bool reflection,
-             const DiagnosisOptions& options)
-        : model_(model), points_(points), grid_(points.f), reflection_(reflection),
-          options_(options), plan_(model.designPlan()), s21_(points.f.size()),
-          s11_(points.f.size()) {}
-
-    int inputs() const { return static_cast<int>(model_.parameters()); }
-    int values() const { return static_cast<int>(dataRows() + model_.parameters()); }
-    std::size_t dataRows() const { return (reflection_ ? 4 : 2) * points_.f.size(); }
-    int evaluations() const { return evaluations_; }
-
-    int operator()(const Eigen::VectorXd& x, Eigen::VectorXd& r) {
-        model_.apply(x, plan_);
-        analysis::chainTransmission(plan_, grid_, model_.sourceOhm(x), model_.loadOhm(x), s21_,
-                                    s11_);
-        fill(x, r, s21_, s11_);
-        ++evaluations_;
-        return proceed();
-    }
-
-    int df(const Eigen::VectorXd& x, Eigen::MatrixXd& jacobian) {
-        model_.apply(x, plan_);
-        analysis::chainSensitivities(plan_, grid_, model_.sourceOhm(x), model_.loadOhm(x), sens_);
-        const std::size_t n = points_.f.size(), p = model_.parameters();
-        jacobian.setZero(values(), inputs());
-        const auto row = [](std::size_t r) { return static_cast<Eigen::Index>(r); };
-        const auto col = [](std::size_t c) { return static_cast<Eigen::Index>(c); };
-        // d/dx of ln sqrt(|S|^2 + floor) is |S|^2 / (|S|^2 + floor) d ln|S| / dx.
-        signalShare.resize(n);
-        for (std::size_t i = 0; i < n; ++i) {
-            const double power = std::norm(sens_.s21[i]);
-            signalShare[i] = power / (power + points_.floorPower[i]);
-        }
-        for (std::size_t i = 0; i < n; ++i) {
-            const double w = 2 * std::numbers::pi * points_.f[i];
-            // d(ln S21, S11) / d x_k for every parameter k.
-            const auto put = [&](std::size_t k, Complex dLnS21, Complex dS11) {
-                jacobian(row(i), col(k)) = points_.wMagnitude[i] * signalShare[i] * dLnS21.real();
-                jacobian(row(n + i), col(k)) = points_.wPhase[i] * dLnS21.imag();
-                if (reflection_) {
-                    jacobian(row(2 * n + i), col(k)) = points_.w11[i] * dS11.real();
-                    jacobian(row(3 * n + i), col(k)) = points_.w11[i] * dS11.imag();
-                }
-            };
-            const auto stage = [&](std::size_t s, Complex dE) {
-                return std::pair{sens_.dLnS21[s * n + i] * dE, sens_.dS11[s * n + i] * dE};
-            };
-            put(DiagnosisModel::kSourceOhm, sens_.dLnS21dLnZ1[i] * DiagnosisModel::kLnOhmScale,
-                sens_.dS11dLnZ1[i] * DiagnosisModel::kLnOhmScale);
-            put(DiagnosisModel::kLoadOhm, sens_.dLnS21dLnZ2[i] * DiagnosisModel::kLnOhmScale,
-                sens_.dS11dLnZ2[i] * DiagnosisModel::kLnOhmScale);
-            const Complex strayStep{0, w * DiagnosisModel::kStrayScaleF};
-            auto [a, b] = stage(0, strayStep);
-            put(DiagnosisModel::kSourceStray, a, b);
-            std::tie(a, b) = stage(model_.lastStage(), strayStep);
-            put(DiagnosisModel::kLoadStray, a, b);
-            for (std::size_t k = 0; k < model_.poles(); ++k) {
-                const std::size_t arm = DiagnosisModel::armStage(k);
-                std::tie(a, b) = stage(arm, sens_.dMotional[arm * n + i] *
-                                                (model_.elastancePerHz(k) * model_.meshScaleHz()));
-                put(model_.mesh(k), a, b);
-                if (k + 1 < model_.poles()) {
-                    std::tie(a, b) = stage(
-                        DiagnosisModel::couplingStage(k),
-                        Complex{0, w * model_.couplingF(x, k) * DiagnosisModel::kLnCouplingScale});
-                    put(model_.coupling(k), a, b);
-                }
-            }
-        }
-        for (std::size_t k = 0; k < p; ++k) jacobian(row(dataRows() + k), col(k)) = 1;
-        return proceed();
-    }
-
-    // The residuals of S21 and S11 given by the model (also for a model
-    // evaluated elsewhere).
-    void fill(const Eigen::VectorXd& x, Eigen::VectorXd& r, const std::vector<Complex>& s21,
-              const std::vector<Complex>& s11) const {
-        const std::size_t n = points_.f.size();
-        r.resize(values());
-        for (std::size_t i = 0; i < n; ++i) {
-            const auto at = static_cast<Eigen::Index>(i);
-            r[at] =
-                points_.wMagnitude[i] * (0.5 * std::log(std::norm(s21[i]) + points_.floorPower[i]) -
-                                         points_.logMagnitude[i]);
-            r[at + static_cast<Eigen::Index>(n)] =
-                points_.wPhase[i] * std::arg(s21[i] * std::conj(points_.phasor[i]));
-            if (reflection_) {
-                const Complex d = s11[i] - points_.s11[i];
-                r[at + static_cast<Eigen::Index>(2 * n)] = points_.w11[i] * d.real();
-                r[at + static_cast<Eigen::Index>(3 * n)] = points_.w11[i] * d.imag();
-            }
-        }
-        r.tail(static_cast<Eigen::Index>(model_.parameters())) = x;
-    }
-
-  private:
-    int proceed() const {
-        if (options_.progress && !options_.progress(evaluations_, options_.maxEvaluations))
-            return -1;
-        return 0;
-    }
-
-    const DiagnosisModel& model_;
-    const FitPoints& points_;
-    analysis::ChainGrid grid_;
-    bool reflection_;
-    const DiagnosisOptions& options_;
-    analysis::ChainPlan plan_;
-    analysis::ChainSensitivities sens_;
-    std::vector<Complex> s21_, s11_;
-    std::vector<double> signalShare;
-    int evaluations_ = 0;
-};
 
 std::string hz(double v) {
     return std::to_string(static_cast<long long>(std::llround(v))) + " Hz";
@@ -528,6 +392,14 @@ LadderDiagnosis diagnoseLadder(const analysis::LadderModel& design, double centr
         }
         out.residualDb = count > 0 ? std::sqrt(sum / static_cast<double>(count)) : 0.0;
     }
+    // A misfit far above any trace noise: the values explain the filter
+    // only in part.
+    if (out.residualDb > 1)
+        out.notes.push_back("the fitted ladder misses the measurement by " +
+                            std::to_string(std::lround(out.residualDb)) +
+                            " dB RMS: the filter differs from this ladder in more than its "
+                            "capacitors and terminations (a crystal, a broken part), or the "
+                            "fixture is not as given");
     out.suggestions = detail::findSuggestions(model, x, out, low3, high3);
     return out;
 }
