@@ -26,7 +26,7 @@ void BM_ToleranceTrials(benchmark::State& st) {
         return;
     }
     analysis::ToleranceJob job;
-    job.design = analysis::toleranceDesign(form.state(), 20);
+    job.design = analysis::toleranceDesign(*form.outcome());
     job.trials = 10000;
     job.threads = static_cast<int>(st.range(0));
     job.spreads.fsHz = {20, analysis::Distribution::Normal};

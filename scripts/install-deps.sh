@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config ccache git
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-svg-dev
-    libeigen3-dev
+    libeigen3-dev libcairo2-dev
     libgtest-dev libgmock-dev googletest libbenchmark-dev
     nlohmann-json3-dev libcli11-dev
     fonts-dejavu-core

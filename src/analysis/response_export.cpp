@@ -109,6 +109,36 @@ std::string touchstoneText(const ComplexResponse& r, TouchstoneFormat format,
     return joinCrLf(lines);
 }
 
+std::string touchstone2Text(const ComplexResponse& r, TouchstoneFormat format,
+                            const std::vector<std::string>& comments) {
+    std::vector<std::string> lines;
+    lines.reserve(r.size() + comments.size() + 8);
+    for (const auto& c : comments) lines.push_back("! " + c);
+    const char* formatName = format == TouchstoneFormat::DB   ? "DB"
+                             : format == TouchstoneFormat::MA ? "MA"
+                                                              : "RI";
+    lines.push_back("[Version] 2.0");
+    lines.push_back(std::string("# Hz S ") + formatName + " R " +
+                    exactNumber(r.reference.port1Ohm));
+    lines.push_back("[Number of Ports] 2");
+    lines.push_back("[Two-Port Data Order] 21_12");
+    lines.push_back("[Number of Frequencies] " + std::to_string(r.size()));
+    lines.push_back("[Reference] " + exactNumber(r.reference.port1Ohm) + " " +
+                    exactNumber(r.reference.port2Ohm));
+    lines.push_back("[Network Data]");
+    for (std::size_t i = 0; i < r.size(); ++i) {
+        std::string line = exactNumber(r.fHz[i]);
+        const SParameters& s = r.s[i];
+        appendPair(line, s.s11, format);
+        appendPair(line, s.s21, format);
+        appendPair(line, s.s12, format);
+        appendPair(line, s.s22, format);
+        lines.push_back(std::move(line));
+    }
+    lines.push_back("[End]");
+    return joinCrLf(lines);
+}
+
 std::string responseCsvText(const ComplexResponse& r) {
     std::vector<std::string> lines;
     lines.reserve(r.size() + 1);

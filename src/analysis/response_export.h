@@ -27,6 +27,12 @@ std::vector<std::string> designDescription(const DesignState& state, double rmOh
 std::string touchstoneText(const ComplexResponse& response, TouchstoneFormat format,
                            const std::vector<std::string>& comments);
 
+// Touchstone 2.0 two-port for ports with their own reference resistances
+// ([Reference] R1 R2), in the same number formats; Touchstone 1.1 cannot
+// carry two. Data order 21_12: f, S11, S21, S12, S22 as in version 1.
+std::string touchstone2Text(const ComplexResponse& response, TouchstoneFormat format,
+                            const std::vector<std::string>& comments);
+
 // Header row, then f [Hz], S21 [dB], S21 phase [deg], S11 [dB], VSWR and
 // group delay [s] per row.
 std::string responseCsvText(const ComplexResponse& response);

@@ -1,7 +1,5 @@
 #include "analysis/tolerance.h"
 
-#include "response/sweep.h"
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -177,16 +175,8 @@ StandardLadder standardLadder(const LadderModel& ideal, const StandardChoice& ch
     return out;
 }
 
-ToleranceDesign toleranceDesign(const DesignState& s, double rmOhm) {
-    ToleranceDesign d;
-    d.ladder = ladderFromDesign(s, rmOhm);
-    // The sweep's frequencies, accumulated sample by sample as it does.
-    const response::SweepGrid grid = response::sweepGrid(s);
-    double f = grid.fStart;
-    for (int k = 0; k < kSweepSamples; ++k, f = f + grid.fStep) d.frequencies.push_back(f);
-    const double qu = rmOhm > 0 ? 2 * std::numbers::pi * s.fs * s.Lm / rmOhm : 1e20;
-    d.allowanceDb = qu < 300000 ? 0.05 : 0.0;
-    return d;
+ToleranceDesign toleranceDesign(const DesignOutcome& outcome) {
+    return {outcome.ladder(), outcome.sweepHz(), outcome.lossAllowanceDb()};
 }
 
 std::optional<ResponseFigures> ladderFigures(const ToleranceDesign& design,

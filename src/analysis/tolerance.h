@@ -6,6 +6,7 @@
 // kept by that number: the outcome for a seed does not depend on the number
 // of threads or on which thread ran which trial.
 
+#include "analysis/design_outcome.h"
 #include "analysis/e_series.h"
 #include "analysis/ladder_model.h"
 #include "analysis/tolerance_figures.h"
@@ -65,8 +66,8 @@ struct ToleranceDesign {
     std::vector<double> frequencies;
     double allowanceDb = 0;
 };
-// From a completed calculation, with the converted text of the loss field.
-ToleranceDesign toleranceDesign(const DesignState& state, double rmOhm);
+// The outcome's ladder, sweep frequencies and allowance.
+ToleranceDesign toleranceDesign(const DesignOutcome& outcome);
 
 // Yield limits; an empty one is not checked.
 struct ToleranceLimits {

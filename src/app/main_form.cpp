@@ -1,5 +1,7 @@
 #include "app/main_form.h"
 
+#include "analysis/design_outcome.h"
+
 #include "model/text_file.h"
 #include "netlist/export.h"
 #include "numeric/errors.h"
@@ -109,6 +111,13 @@ void MainForm::runHandler(const std::function<void()>& handler) {
         faultReported_ = true;
         messages_.show(errorReport(e.what()));
     }
+    // The views follow once the event is over, whatever became of it; what
+    // goes wrong in one of them is reported like a fault of the event.
+    try {
+        outcomes_.publish(outcome_);
+    } catch (const std::exception& e) {
+        messages_.show(errorReport(e.what()));
+    }
     --handlerDepth_;
     fp::clearFlags();
 }
@@ -212,7 +221,7 @@ bool MainForm::closeRequested() {
 void MainForm::speedButton1Click() {
     state_.CursorX = -1;
     calculateAll();
-    if (completed_) exportNetlists();
+    if (outcome_) exportNetlists();
 }
 
 void MainForm::exportNetlists() {
@@ -223,7 +232,7 @@ void MainForm::exportNetlists() {
 }
 
 void MainForm::calculateAll() {
-    completed_ = false;
+    outcome_.reset();
     faultReported_ = false;
     fp::clearFlags();
     clearAllFields(form_);
@@ -239,7 +248,9 @@ void MainForm::calculateAll() {
     response::findBandwidths(ctx);
     response::ultimateAttenuation(ctx);
     fp::check();
-    completed_ = true;
+    // The loss exactly as the sweep read it (the field holds a number now).
+    const double rm = static_cast<double>(response::crystalLoss(ctx));
+    outcome_ = std::make_shared<const analysis::DesignOutcome>(state_, rm, form_, separator_);
 }
 
 void MainForm::setClrs() {

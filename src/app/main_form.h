@@ -2,7 +2,11 @@
 // The main form without widgets: the input fields are read from the form
 // model, the stages compute into the design state, and the results are
 // written back into the form model for the window (or the CLI) to show.
+// Each calculation that runs to its end also leaves an immutable outcome
+// (analysis/design_outcome.h), published to the feed at the end of the
+// event for the views that follow the design.
 
+#include "analysis/outcome_feed.h"
 #include "model/clipboard.h"
 #include "model/design_state.h"
 #include "model/form_model.h"
@@ -68,8 +72,13 @@ class MainForm {
     void showInfo(const std::string& text);
 
     FilterType filterType() const;
-    // Whether the last completed pipeline ran to its end.
-    bool lastCalculationComplete() const { return completed_; }
+    // Whether the last pipeline ran to its end.
+    bool lastCalculationComplete() const { return outcome_ != nullptr; }
+    // The outcome of the last calculation; null when it stopped (a rejected
+    // input or a fault) and before the first one. Set as the pipeline ends,
+    // published to outcomes() when the event that ran it ends.
+    const analysis::OutcomePtr& outcome() const { return outcome_; }
+    analysis::OutcomeFeed& outcomes() { return outcomes_; }
     // Paths written by the last export, in order (also when it failed later).
     const std::vector<std::filesystem::path>& exportedFiles() const { return exported_; }
     // Netlist export after a calculation can be switched off (the CLI's default).
@@ -90,7 +99,8 @@ class MainForm {
     FormModel form_;
     DesignState state_;
     std::string caption_;
-    bool completed_ = false;
+    analysis::OutcomePtr outcome_;
+    analysis::OutcomeFeed outcomes_;
     bool exportEnabled_ = true;
     bool faultReported_ = false; // reported since the last calculation began
     int handlerDepth_ = 0;

@@ -1,10 +1,6 @@
 #include "cli/design_json.h"
 
-#include "analysis/ladder_model.h"
-#include "cli/json_report.h"
-#include "cli/parts_list.h"
-
-#include <algorithm>
+#include <string>
 
 namespace korvan::cli {
 
@@ -21,38 +17,23 @@ json number(long double v) {
     return json(static_cast<double>(v));
 }
 
+json optionalNumber(const std::optional<double>& v) {
+    return v ? json(*v) : json(nullptr);
+}
+
 const char* typeName(const DesignState& s) {
     if (s.IsCohn) return "cohn";
     if (s.IsQER) return "qer";
     return s.PBripple > 0 ? "chebyshev" : "butterworth";
 }
 
-// The window's offsets are per tuning label (mesh 1, then meshes 3, 4, ...);
-// here they go to their meshes and to the mirror meshes, null where a mesh
-// has no offset shown.
-json meshOffsets(const DesignState& s, const json& shown) {
-    const int n = s.Poles;
-    json out = json::array();
-    for (int mesh = 1; mesh <= n; ++mesh) {
-        const int first = std::min(mesh, n + 1 - mesh); // the mesh in the first half
-        int slot = 0;
-        if (first == 1)
-            slot = 1;
-        else if (first >= 3 || n == 2)
-            slot = first - 1;
-        const bool has = slot >= 1 && static_cast<std::size_t>(slot) <= shown.size();
-        out.push_back(has ? shown[static_cast<std::size_t>(slot - 1)] : json(nullptr));
-    }
-    return out;
-}
-
-json partsJson(const std::vector<Part>& parts) {
+json partsJson(const std::vector<analysis::Part>& parts) {
     json out = json::array();
     for (const auto& p : parts)
         out.push_back({{"name", p.name},
-                       {"kind", kindName(p.kind)},
+                       {"kind", analysis::kindName(p.kind)},
                        {"value", p.value},
-                       {"unit", unitName(p.kind)},
+                       {"unit", analysis::unitName(p.kind)},
                        {"count", p.count},
                        {"mesh", p.mesh ? json(*p.mesh) : json(nullptr)}});
     return out;
@@ -60,23 +41,26 @@ json partsJson(const std::vector<Part>& parts) {
 
 } // namespace
 
-nlohmann::ordered_json namedDesignJson(const MainForm& form) {
-    if (!form.lastCalculationComplete()) return nullptr;
-    const DesignState& s = form.state();
-    const auto& f = form.form();
+nlohmann::ordered_json labelBandwidthsJson(const analysis::LabelValues& bandwidthsHz) {
+    json out = json::object();
+    for (std::size_t i = 0; i < bandwidthsHz.size(); ++i)
+        out[std::to_string(analysis::kLabelLevelsDb[i])] = optionalNumber(bandwidthsHz[i]);
+    return out;
+}
+
+nlohmann::ordered_json namedDesignJson(const analysis::DesignOutcome* outcome) {
+    if (!outcome) return nullptr;
+    const DesignState& s = outcome->state();
     const int n = s.Poles;
-    const auto rm = displayedNumber(f.text("AEdit8"), form.separator()).value_or(0);
     const bool noHolder = s.Cp == kNoHolder;
 
-    // The state's own offsets and bandwidths, read from what the window shows.
-    const json state = designStateJson(form);
-
-    json ck = json::array(), cs = json::array();
+    json ck = json::array(), cs = json::array(), offsets = json::array();
     for (int i = 1; i < n; ++i) ck.push_back(number(s.Ck[static_cast<std::size_t>(i)]));
     for (int i = 1; i <= n; ++i) {
         const float c = s.Cs[static_cast<std::size_t>(i)];
         cs.push_back(c != 0 ? number(c) : json(nullptr));
     }
+    for (const auto& offset : outcome->meshOffsetsHz()) offsets.push_back(optionalNumber(offset));
 
     const bool ripple = !s.IsCohn && !s.IsQER;
     return json{
@@ -86,7 +70,7 @@ nlohmann::ordered_json namedDesignJson(const MainForm& form) {
           {"fs_Hz", s.fs},
           {"fp_Hz", noHolder ? json(nullptr) : json(s.fp)},
           {"Cp_F", noHolder ? 0.0 : s.Cp},
-          {"Rm_Ohm", number(rm)},
+          {"Rm_Ohm", outcome->rmOhm()},
           {"Qu", s.Qu >= kLosslessQu ? json(nullptr) : json(s.Qu)}}},
         {"filter",
          {{"type", typeName(s)},
@@ -97,14 +81,13 @@ nlohmann::ordered_json namedDesignJson(const MainForm& form) {
           {"fm_Hz", s.fm},
           {"fMesh_Hz", number(s.fMesh)},
           {"Zterm_Ohm", number(s.Zterm)}}},
-        {"ladder", {{"Ck_F", ck}, {"Cs_F", cs}, {"offsets_Hz", meshOffsets(s, state["offsets"])}}},
+        {"ladder", {{"Ck_F", ck}, {"Cs_F", cs}, {"offsets_Hz", offsets}}},
         {"response",
          {{"IL_dB", s.ILmin},
           // Without a holder capacitance the attenuation keeps growing: no figure.
           {"ult_attn_dB", s.Cp <= 1e-20 ? json(nullptr) : number(s.UltAttn)},
-          {"bandwidths_Hz", state["bandwidths"]}}},
-        {"parts",
-         partsJson(partsList(analysis::ladderFromDesign(s, static_cast<double>(rm)), s.fs))},
+          {"bandwidths_Hz", labelBandwidthsJson(outcome->labelBandwidthsHz())}}},
+        {"parts", partsJson(outcome->parts())},
     };
 }
 

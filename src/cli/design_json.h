@@ -1,14 +1,19 @@
 #pragma once
 // The design by name and in SI units, for programs that read the JSON: the
-// crystal, the filter, the ladder, the response figures and the parts list.
+// crystal, the filter, the ladder, the response figures and the parts list,
+// all as the outcome holds them.
 
-#include "app/main_form.h"
+#include "analysis/design_outcome.h"
 
 #include <nlohmann/json.hpp>
 
 namespace korvan::cli {
 
-// null when the last calculation did not run to its end (no design to name).
-nlohmann::ordered_json namedDesignJson(const MainForm& form);
+// null when the last calculation did not run to its end (no outcome).
+nlohmann::ordered_json namedDesignJson(const analysis::DesignOutcome* outcome);
+
+// {"6": ..., "20": ..., ...}: the values behind the bandwidth labels, null
+// where a label shows none.
+nlohmann::ordered_json labelBandwidthsJson(const analysis::LabelValues& bandwidthsHz);
 
 } // namespace korvan::cli

@@ -1,7 +1,5 @@
 #include "cli/exact_report.h"
 
-#include "analysis/exact_figures.h"
-#include "app/design_response.h"
 #include "numeric/number_text.h"
 
 #include <iomanip>
@@ -13,15 +11,9 @@ namespace {
 
 using json = nlohmann::ordered_json;
 
-// What the described loss labels add for a crystal of finite Q.
-double displayAllowanceDb(const DesignState& s) {
-    return s.Qu < 300000 ? 0.05 : 0.0;
-}
-
-std::optional<analysis::ExactFigures> figuresOf(const MainForm& form) {
-    const auto ladder = designLadder(form);
-    if (!ladder) return std::nullopt;
-    return analysis::exactFigures(ladder->model, form.state().fm);
+const analysis::ExactFigures* figuresOf(const analysis::DesignOutcome* outcome) {
+    if (!outcome || !outcome->exact()) return nullptr;
+    return &*outcome->exact();
 }
 
 json optionalNumber(const std::optional<double>& v) {
@@ -30,9 +22,14 @@ json optionalNumber(const std::optional<double>& v) {
 
 } // namespace
 
-json exactJson(const MainForm& form) {
-    const auto x = figuresOf(form);
+json exactJson(const analysis::DesignOutcome* outcome) {
+    const auto* x = figuresOf(outcome);
     if (!x) return nullptr;
+    return exactFiguresJson(*x, outcome->lossAllowanceDb());
+}
+
+json exactFiguresJson(const analysis::ExactFigures& figures, double allowanceDb) {
+    const auto* x = &figures;
     json bandwidths = json::object(), edges = json::object();
     for (std::size_t l = 0; l < analysis::kExactLevelsDb.size(); ++l) {
         const std::string level = std::to_string(analysis::kExactLevelsDb[l]);
@@ -41,22 +38,21 @@ json exactJson(const MainForm& form) {
         edges[level] = json::array({optionalNumber(e.lowHz), optionalNumber(e.highHz)});
     }
     return json{
-        {"IL_dB", x->ilDb},         {"allowance_dB", displayAllowanceDb(form.state())},
+        {"IL_dB", x->ilDb},         {"allowance_dB", allowanceDb},
         {"ripple_dB", x->rippleDb}, {"bandwidths_Hz", bandwidths},
         {"edges_Hz", edges},        {"group_delay_peak_s", optionalNumber(x->groupDelayPeakS)}};
 }
 
-void writeExactSection(std::ostream& out, const MainForm& form) {
-    const auto x = figuresOf(form);
+void writeExactSection(std::ostream& out, const analysis::DesignOutcome* outcome, char separator) {
+    const auto* x = figuresOf(outcome);
     if (!x) return;
-    const char sep = form.separator();
-    const auto number = [sep](double v, int decimals) {
-        return numeric::formatFixed(v, 18, decimals, sep);
+    const auto number = [separator](double v, int decimals) {
+        return numeric::formatFixed(v, 18, decimals, separator);
     };
     out << "\nExact figures (continuous response of the plain ladder, within 200 kHz of fm)\n";
     out << "  " << std::left << std::setw(26) << "Insertion loss" << number(x->ilDb, 3) << " db at "
         << number(x->ilHz * 0.001, 5) << " kHz (the labels add "
-        << number(displayAllowanceDb(form.state()), 2) << " db)\n";
+        << number(outcome->lossAllowanceDb(), 2) << " db)\n";
     out << "  " << std::setw(26) << "Pass-band ripple" << number(x->rippleDb, 3) << " db\n";
     for (std::size_t l = 0; l < analysis::kExactLevelsDb.size(); ++l) {
         const auto& e = x->levels[l];

@@ -1,8 +1,9 @@
 #pragma once
-// The exact figures of the designed ladder (continuous response, not the
-// display span's samples) for the readable report and the JSON.
+// The outcome's exact figures (continuous response, not the display span's
+// samples) as the readable report and the JSON print them.
 
-#include "app/main_form.h"
+#include "analysis/design_outcome.h"
+#include "analysis/exact_figures.h"
 
 #include <nlohmann/json.hpp>
 
@@ -10,10 +11,15 @@
 
 namespace korvan::cli {
 
-// The "exact" object; null when the design stopped.
-nlohmann::ordered_json exactJson(const MainForm& form);
+// The "exact" object of any ladder's figures, with the display allowance
+// the described labels add (0 for a plain ladder).
+nlohmann::ordered_json exactFiguresJson(const analysis::ExactFigures& figures, double allowanceDb);
 
-// The report's own section; nothing when the design stopped.
-void writeExactSection(std::ostream& out, const MainForm& form);
+// The "exact" object; null when the design stopped (no outcome) or the
+// ladder gives no finite response.
+nlohmann::ordered_json exactJson(const analysis::DesignOutcome* outcome);
+
+// The report's own section; nothing when there are no figures.
+void writeExactSection(std::ostream& out, const analysis::DesignOutcome* outcome, char separator);
 
 } // namespace korvan::cli

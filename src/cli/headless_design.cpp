@@ -8,7 +8,7 @@
 
 namespace korvan::cli {
 
-DesignOutcome runDesign(MainForm& form, StreamMessages& messages, const CliOptions& options) {
+DesignRun runDesign(MainForm& form, StreamMessages& messages, const CliOptions& options) {
     // Nothing of the window's start-up (settings file, folders) belongs to a
     // headless run. Loading a settings file may change the type, which
     // calculates with the fields as they stand; only the final calculation
@@ -45,15 +45,15 @@ DesignOutcome runDesign(MainForm& form, StreamMessages& messages, const CliOptio
     else
         form.calculateClicked();
 
-    DesignOutcome outcome;
+    DesignRun run;
     if (messages.errorReported())
-        outcome.exitCode = kExitFault;
+        run.exitCode = kExitFault;
     else if (form.state().StopCalc)
-        outcome.exitCode = kExitRejected;
+        run.exitCode = kExitRejected;
     else if (!form.lastCalculationComplete())
-        outcome.exitCode = kExitFault;
-    outcome.exported = form.exportedFiles();
-    return outcome;
+        run.exitCode = kExitFault;
+    run.exported = form.exportedFiles();
+    return run;
 }
 
 } // namespace korvan::cli

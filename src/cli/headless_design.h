@@ -1,7 +1,8 @@
 #pragma once
 // One design run without a window: the main form starts from its design-time
 // defaults, takes the settings file and the options as the window would take
-// them, and runs one calculation as "Calculate" does.
+// them, and runs one calculation as "Calculate" does. Its outcome is then
+// the main form's outcome() (null when the run stopped).
 
 #include "app/main_form.h"
 #include "cli/cli_options.h"
@@ -12,7 +13,7 @@
 
 namespace korvan::cli {
 
-struct DesignOutcome {
+struct DesignRun {
     // kExitDone, kExitRejected, kExitUsage (a settings file that cannot be
     // loaded) or kExitFault.
     int exitCode = kExitDone;
@@ -21,6 +22,6 @@ struct DesignOutcome {
     std::vector<std::filesystem::path> exported;
 };
 
-DesignOutcome runDesign(MainForm& form, StreamMessages& messages, const CliOptions& options);
+DesignRun runDesign(MainForm& form, StreamMessages& messages, const CliOptions& options);
 
 } // namespace korvan::cli

@@ -1,8 +1,8 @@
 #include "cli/json_report.h"
 
+#include "analysis/design_outcome.h"
 #include "cli/design_json.h"
 #include "cli/exact_report.h"
-#include "numeric/number_text.h"
 #include "response/sweep.h"
 
 #include <algorithm>
@@ -22,13 +22,6 @@ std::vector<std::string> labelRange(std::initializer_list<std::pair<int, int>> r
     return names;
 }
 
-// The bandwidth labels in the order of their levels.
-constexpr std::pair<const char*, int> kBandwidthLabels[] = {{"6", 21},  {"20", 22}, {"40", 23},
-                                                            {"60", 24}, {"80", 25}, {"100", 26}};
-
-constexpr int kFirstOffsetLabel = 46;
-constexpr int kLastOffsetLabel = 51;
-
 // Elements 1..count of an element array (index 0 is unused).
 template <typename T, std::size_t N> json elements(const std::array<T, N>& values, int count) {
     json out = json::array();
@@ -43,26 +36,21 @@ template <typename T, std::size_t N> json samples(const std::array<T, N>& values
     return out;
 }
 
+// The state as the outcome holds it, or, when the calculation stopped, as
+// far as it got.
 json stateJson(const MainForm& form) {
-    const auto& s = form.state();
-    const auto& f = form.form();
-    const char sep = form.separator();
+    const analysis::DesignOutcome* outcome = form.outcome().get();
+    const DesignState& s = outcome ? outcome->state() : form.state();
     const int n = polesWithinArrays(s);
-
+    const analysis::LabelValues shownOffsets =
+        outcome ? outcome->labelOffsetsHz()
+                : analysis::labelOffsetsHz(s, form.form(), form.separator());
+    const analysis::LabelValues shownBandwidths =
+        outcome ? outcome->labelBandwidthsHz()
+                : analysis::labelBandwidthsHz(s, form.form(), form.separator());
     json offsets = json::array();
-    if (!s.IsCohn && !s.IsQER) {
-        for (int i = kFirstOffsetLabel; i <= kLastOffsetLabel; ++i)
-            if (displayedNumber(f.text(FormModel::label(i)), sep))
-                offsets.push_back(s.OffsetHz[static_cast<std::size_t>(i - kFirstOffsetLabel + 1)]);
-    }
-
-    json bandwidths = json::object();
-    for (const auto& [level, label] : kBandwidthLabels) {
-        // The value behind the label, unrounded, where the label shows one.
-        const auto v = displayedNumber(f.text(FormModel::label(label)), sep);
-        bandwidths[level] =
-            v ? json(s.BandwidthHz[static_cast<std::size_t>(label - 20)]) : json(nullptr);
-    }
+    for (const auto& offset : shownOffsets)
+        if (offset) offsets.push_back(*offset);
 
     return json{
         {"fs", s.fs},
@@ -90,12 +78,14 @@ json stateJson(const MainForm& form) {
         {"StopCalc", s.StopCalc},
         {"Qu", s.Qu},
         {"offsets", offsets},
-        {"bandwidths", bandwidths},
+        {"bandwidths", labelBandwidthsJson(shownBandwidths)},
     };
 }
 
-json sweepJson(const DesignState& s) {
-    return json{{"f", sweepFrequencies(s)},
+json sweepJson(const MainForm& form) {
+    const analysis::DesignOutcome* outcome = form.outcome().get();
+    const DesignState& s = outcome ? outcome->state() : form.state();
+    return json{{"f", outcome ? outcome->sweepHz() : response::sweepFrequencies(s)},
                 {"S21", samples(s.RespS21)},
                 {"S11", samples(s.RespS11)},
                 {"VSWR", samples(s.RespVSWR)}};
@@ -114,30 +104,10 @@ const std::vector<std::string>& colouredLabels() {
     return names;
 }
 
-std::vector<double> sweepFrequencies(const DesignState& state) {
-    const auto grid = response::sweepGrid(state);
-    std::vector<double> f;
-    f.reserve(kSweepSamples);
-    double fEval = grid.fStart;
-    for (int k = 0; k < kSweepSamples; ++k) {
-        f.push_back(fEval);
-        fEval = fEval + grid.fStep;
-    }
-    return f;
-}
-
 std::string colourText(Rgb colour) {
     char text[8];
     std::snprintf(text, sizeof text, "#%02x%02x%02x", colour.r, colour.g, colour.b);
     return text;
-}
-
-std::optional<long double> displayedNumber(const std::string& text, char separator) {
-    return numeric::parseNumber(text, separator);
-}
-
-nlohmann::ordered_json designStateJson(const MainForm& form) {
-    return stateJson(form);
 }
 
 nlohmann::ordered_json designJson(const MainForm& form, const StreamMessages& messages,
@@ -167,9 +137,9 @@ nlohmann::ordered_json designJson(const MainForm& form, const StreamMessages& me
 
     json out = {{"fields", fields},         {"labels", labels},  {"colors", colours},
                 {"state", stateJson(form)}, {"messages", shown}, {"exported", files}};
-    out["design"] = namedDesignJson(form);
-    out["exact"] = exactJson(form);
-    if (withSweep) out["sweep"] = sweepJson(form.state());
+    out["design"] = namedDesignJson(form.outcome().get());
+    out["exact"] = exactJson(form.outcome().get());
+    if (withSweep) out["sweep"] = sweepJson(form);
     return out;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 // The design as one JSON object: the fields, the labels and their colours as
 // the window shows them, the numbers of the design state, the message boxes
-// and the files written. Numbers round-trip (shortest exact decimal).
+// and the files written, and what the outcome holds. Nothing is computed
+// here. Numbers round-trip (shortest exact decimal).
 
 #include "app/main_form.h"
 #include "cli/stream_messages.h"
@@ -22,16 +23,6 @@ const std::vector<std::string>& colouredLabels();
 
 // "#rrggbb".
 std::string colourText(Rgb colour);
-
-// A displayed number ("850  ", "3.456   ") read back; nullopt for "----   ".
-std::optional<long double> displayedNumber(const std::string& text, char separator);
-
-// The frequencies of the 501 sweep samples [Hz], accumulated as the sweep
-// steps through them.
-std::vector<double> sweepFrequencies(const DesignState& state);
-
-// The "state" object: the design state's numbers as the calculation keeps them.
-nlohmann::ordered_json designStateJson(const MainForm& form);
 
 nlohmann::ordered_json designJson(const MainForm& form, const StreamMessages& messages,
                                   const std::vector<std::filesystem::path>& exported,

@@ -1,5 +1,5 @@
 // korvan-cli: the headless front. The options are typed into the main form's
-// fields, the form runs the calculation the window runs, and the result is
+// fields, the form runs the calculation the window runs, and its outcome is
 // printed as a report or as JSON.
 
 #include "model/clipboard.h"
@@ -35,24 +35,26 @@ int main(int argc, char** argv) {
     cli::StreamMessages messages(std::cerr, options.yes);
     RecordingClipboard clipboard; // the ARD text has no clipboard to go to
     MainForm form(messages, clipboard, workingFolder, options.separator);
-    const auto outcome = cli::runDesign(form, messages, options);
-    if (outcome.exitCode == cli::kExitUsage) return outcome.exitCode;
+    const auto run = cli::runDesign(form, messages, options);
+    if (run.exitCode == cli::kExitUsage) return run.exitCode;
     for (const auto& note : cli::optionNotes(options, form, messages)) std::cerr << note << '\n';
 
     int responseCode = cli::kExitDone;
     if (options.json) {
-        auto report = cli::designJson(form, messages, outcome.exported, options.sweep);
-        responseCode = cli::runResponseOutputs(form, options.response, std::cerr, &report);
+        auto report = cli::designJson(form, messages, run.exported, options.sweep);
+        responseCode =
+            cli::runResponseOutputs(form.outcome().get(), options.response, std::cerr, &report);
         std::cout << report.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace)
                   << '\n';
     } else {
-        responseCode = cli::runResponseOutputs(form, options.response, std::cerr, nullptr);
-        cli::writeTextReport(std::cout, form, outcome.exported, options.sweep);
+        responseCode =
+            cli::runResponseOutputs(form.outcome().get(), options.response, std::cerr, nullptr);
+        cli::writeTextReport(std::cout, form, run.exported, options.sweep);
     }
     std::cout.flush();
     if (!std::cout) {
         std::cerr << "korvan-cli: the output could not be written\n";
         return cli::kExitFault;
     }
-    return outcome.exitCode != cli::kExitDone ? outcome.exitCode : responseCode;
+    return run.exitCode != cli::kExitDone ? run.exitCode : responseCode;
 }

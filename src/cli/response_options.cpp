@@ -1,7 +1,6 @@
 #include "cli/response_options.h"
 
 #include "analysis/ngspice_deck.h"
-#include "app/design_response.h"
 #include "cli/cli_options.h"
 #include "model/text_file.h"
 #include "numeric/errors.h"
@@ -114,18 +113,17 @@ std::optional<std::string> responseOptionsProblem(const ResponseOptions& o, bool
     return std::nullopt;
 }
 
-int runResponseOutputs(const MainForm& form, const ResponseOptions& o, std::ostream& err,
-                       json* report) {
+int runResponseOutputs(const analysis::DesignOutcome* outcome, const ResponseOptions& o,
+                       std::ostream& err, json* report) {
     const bool withJson = report && o.jsonResponse;
     if (withJson) (*report)["response"] = nullptr;
-    const auto ladder = designLadder(form);
-    if (!ladder) {
+    if (!outcome) {
         if (anyFile(o)) err << "korvan-cli: the design stopped: no response file written\n";
         return kExitDone; // the design's own exit code tells why
     }
 
     if (!wantsResponse(o) && o.ngspice.empty()) return kExitDone;
-    const analysis::SweepSpan span = chosenSpan(form.state(), o);
+    const analysis::SweepSpan span = chosenSpan(outcome->state(), o);
     if (const auto problem = analysis::spanProblem(span)) {
         err << "korvan-cli: the response span " << analysis::exactNumber(span.startHz * 0.001)
             << " kHz to " << analysis::exactNumber(span.stopHz * 0.001)
@@ -134,19 +132,19 @@ int runResponseOutputs(const MainForm& form, const ResponseOptions& o, std::ostr
     }
     const analysis::PortReference reference = o.refOhm
                                                   ? analysis::PortReference{*o.refOhm, *o.refOhm}
-                                                  : analysis::terminations(ladder->model);
-    const auto description = analysis::designDescription(form.state(), ladder->rmOhm);
+                                                  : analysis::terminations(outcome->ladder());
+    const auto description = analysis::designDescription(outcome->state(), outcome->rmOhm());
 
     int code = kExitDone;
     if (!o.ngspice.empty()) {
         const auto deck =
-            analysis::ngspiceDeck(ladder->model, span, reference.port1Ohm, description,
+            analysis::ngspiceDeck(outcome->ladder(), span, reference.port1Ohm, description,
                                   analysis::ngspiceResultName(o.ngspice));
         if (!writeFile(o.ngspice, deck, "ngspice deck", err)) code = kExitFault;
     }
     if (!wantsResponse(o)) return code;
     const analysis::ComplexResponse response =
-        analysis::sweepLadder(ladder->model, span, reference);
+        analysis::sweepLadder(outcome->ladder(), span, reference);
     if (!response.finite()) {
         err << "korvan-cli: the response is not finite (a lossless crystal hit exactly at its "
                "resonance): no response file written\n";

@@ -1,9 +1,11 @@
 #pragma once
-// korvan-cli's response outputs: the complex response of the designed ladder
-// as Touchstone, CSV or JSON, over a span and point count of the user's.
+// korvan-cli's response outputs: the complex response of the outcome's
+// ladder as Touchstone, CSV or JSON, over a span and point count of the
+// user's. That sweep is what these options ask for; everything else comes
+// from the outcome.
 
+#include "analysis/design_outcome.h"
 #include "analysis/response_export.h"
-#include "app/main_form.h"
 
 #include <nlohmann/json.hpp>
 
@@ -37,9 +39,9 @@ std::optional<std::string> responseOptionsProblem(const ResponseOptions& options
 // Writes the files asked for and, when `report` is given and --response was
 // asked for, adds its "response" key. Returns an exit code: done, usage (a
 // span that the design's defaults make empty) or fault (a file that cannot
-// be written, a response that is not finite). A stopped design writes
-// nothing.
-int runResponseOutputs(const MainForm& form, const ResponseOptions& options, std::ostream& err,
-                       nlohmann::ordered_json* report);
+// be written, a response that is not finite). A stopped design (no
+// outcome) writes nothing.
+int runResponseOutputs(const analysis::DesignOutcome* outcome, const ResponseOptions& options,
+                       std::ostream& err, nlohmann::ordered_json* report);
 
 } // namespace korvan::cli

@@ -3,6 +3,8 @@
 #include "cli/copying_tool_command.h"
 #include "cli/crystal_tool_commands.h"
 #include "cli/diagnose_command.h"
+#include "cli/ladder_command.h"
+#include "cli/prototype_command.h"
 #include "cli/tolerance_command.h"
 #include "cli/xtalfit_command.h"
 
@@ -23,6 +25,10 @@ std::span<const Subcommand> subcommands() {
         {"xtalfit", "Crystal parameters fitted from VNA sweep files, matched sets", runXtalfit},
         {"tolerance", "Monte Carlo spreads of a design; standard capacitor values",
          runToleranceCommand},
+        {"ladder", "A ladder from measured crystals, position by position; build sheet",
+         runLadderCommand},
+        {"prototype", "Coupled-resonator q and k of any response family, predistorted for qo",
+         runPrototypeCommand},
         {"diagnose", "A built filter's measurement against its ladder: which part is off",
          runDiagnoseCommand},
     };

@@ -1,10 +1,10 @@
 #include "cli/text_report.h"
 
-#include "analysis/ladder_model.h"
+#include "analysis/design_outcome.h"
 #include "cli/exact_report.h"
-#include "cli/json_report.h"
-#include "cli/parts_list.h"
+#include "cli/parts_report.h"
 #include "numeric/number_text.h"
+#include "response/sweep.h"
 
 #include <iomanip>
 #include <string>
@@ -128,15 +128,12 @@ void writeTextReport(std::ostream& out, const MainForm& form,
         << f.text("Label81") << '\n';
     out << "  " << f.text("Label91") << '\n';
     out << "  " << f.text("Label85") << ' ' << f.text("Label86") << '\n';
-    writeExactSection(out, form);
+    const analysis::DesignOutcome* outcome = form.outcome().get();
+    writeExactSection(out, outcome, form.separator());
 
-    if (form.lastCalculationComplete()) {
+    if (outcome) {
         r.heading("Parts list, input to output");
-        const auto rm = displayedNumber(f.text("AEdit8"), form.separator()).value_or(0);
-        writePartsList(out,
-                       partsList(analysis::ladderFromDesign(form.state(), static_cast<double>(rm)),
-                                 form.state().fs),
-                       form.separator());
+        writePartsList(out, outcome->parts(), form.separator());
     }
 
     if (!exported.empty()) {
@@ -145,10 +142,11 @@ void writeTextReport(std::ostream& out, const MainForm& form,
     }
 
     if (withSweep) {
-        const auto& s = form.state();
+        // The outcome's sweep, or after a stop what the state holds.
+        const auto& s = outcome ? outcome->state() : form.state();
         const char sep = form.separator();
         r.heading("Response across the span: f [Hz], S21 [db], S11 [db], VSWR");
-        const auto f = sweepFrequencies(s);
+        const auto f = outcome ? outcome->sweepHz() : response::sweepFrequencies(s);
         for (std::size_t k = 0; k < f.size(); ++k) {
             out << "  " << numeric::formatFixed(f[k], 16, 1, sep) << '\t'
                 << numeric::formatFixed(-s.RespS21[k], 12, 2, sep) << '\t'

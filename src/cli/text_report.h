@@ -1,6 +1,7 @@
 #pragma once
 // The readable report: what the main window shows after the calculation,
-// group by group, with the labels' own texts.
+// group by group, with the labels' own texts, then the outcome's exact
+// figures and parts list. Nothing is computed here.
 
 #include "app/main_form.h"
 

@@ -273,16 +273,15 @@ int runToleranceCommand(int argc, const char* const* argv) {
     StreamMessages messages(std::cerr, options.yes);
     RecordingClipboard clipboard;
     MainForm form(messages, clipboard, workingFolder, options.separator);
-    const DesignOutcome outcome = runDesign(form, messages, options);
-    if (outcome.exitCode != kExitDone) {
+    const DesignRun run = runDesign(form, messages, options);
+    if (run.exitCode != kExitDone || !form.outcome()) {
         std::cerr << "korvan-cli tolerance: the design did not complete, so there is nothing to "
                      "analyse\n";
-        return outcome.exitCode;
+        return run.exitCode != kExitDone ? run.exitCode : kExitFault;
     }
 
-    const auto rm = numeric::parseNumber(form.form().text("AEdit8"), options.separator);
     ToleranceJob job;
-    job.design = toleranceDesign(form.state(), rm ? static_cast<double>(*rm) : 0.0);
+    job.design = toleranceDesign(*form.outcome());
     job.trials = in.trials;
     job.seed = in.seed;
     job.threads = in.threads;

@@ -17,7 +17,10 @@ MeasuredCrystal measureFile(const std::filesystem::path& file, const BatchOption
     crystal.file = file.string();
     crystal.r0Ohm = options.r0Ohm.value_or(data.referenceOhm);
     const auto s21 = data.s21();
-    crystal.fit = fitCrystal(data.frequencyHz, s21, {crystal.r0Ohm, options.cpF});
+    std::vector<std::complex<double>> s11;
+    s11.reserve(data.s.size());
+    for (const auto& point : data.s) s11.push_back(point[0]);
+    crystal.fit = fitCrystal(data.frequencyHz, s21, s11, {crystal.r0Ohm, options.cpF});
     if (options.keepSweeps) {
         crystal.frequencyHz = data.frequencyHz;
         crystal.s21 = s21;

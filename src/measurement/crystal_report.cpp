@@ -41,9 +41,10 @@ std::string crystalsCsv(const Batch& batch, const std::vector<CrystalSet>& sets)
         for (const auto& w : c.fit.warnings) warnings += (warnings.empty() ? "" : "; ") + w;
         out += csvField(c.file) + ',' + fixed(p.fs_Hz(), 3) + ',' + fixed(p.fp_Hz(), 3) + ',' +
                general(p.Lm_H, 9) + ',' + general(p.Cm_F, 9) + ',' + general(p.Rm_Ohm, 6) + ',' +
-               general(p.Cp_F, 6) + ',' + fixed(p.Qu(), 0) + ',' + fixed(c.fit.residualDb, 4) +
-               ',' + (setOf[i] ? std::to_string(setOf[i]) : std::string()) + ',' +
-               csvField(warnings) + '\n';
+               general(p.Cp_F, 6) + ',' + fixed(p.Qu(), 0) + ',' +
+               fixed(c.fit.quality.residualDb, 4) + ',' +
+               (setOf[i] ? std::to_string(setOf[i]) : std::string()) + ',' + csvField(warnings) +
+               '\n';
     }
     return out;
 }

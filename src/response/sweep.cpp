@@ -33,6 +33,22 @@ SweepGrid sweepGrid(const DesignState& state) {
     return g;
 }
 
+std::vector<double> sweepFrequencies(const DesignState& state) {
+    const SweepGrid grid = sweepGrid(state);
+    std::vector<double> f;
+    f.reserve(kSweepSamples);
+    double fEval = grid.fStart;
+    for (int k = 0; k < kSweepSamples; ++k) {
+        f.push_back(fEval);
+        fEval = fEval + grid.fStep;
+    }
+    return f;
+}
+
+long double lossAllowanceDb(double qu) {
+    return qu < kLowQu ? 0.05L : 0.0L;
+}
+
 long double crystalLoss(const StageContext& ctx) {
     return numeric::toNumber(ctx.form.text("AEdit8"), ctx.separator);
 }
@@ -178,7 +194,7 @@ void generateResponseArrays(StageContext& ctx) {
         s.Qu = kLosslessQu;
         ctx.form.setText("Label90", "infinite");
     }
-    const Ext extraLoss = s.Qu < kLowQu ? 0.05L : 0.0L;
+    const Ext extraLoss = lossAllowanceDb(s.Qu);
 
     // Computed aside and kept only when the whole sweep is free of faults, so
     // that the plot never draws a half-updated or non-finite curve.
@@ -191,29 +207,24 @@ void generateResponseArrays(StageContext& ctx) {
         vswr[k] = a.vswr;
     };
     // The frequency is accumulated sample by sample, as a single loop would.
-    double fEval = grid.fStart;
-    double f[kLanes];
+    const std::vector<double> f = sweepFrequencies(s);
     Analysis a[kLanes];
     const Analysis* last = nullptr;
     int k = 0;
     for (; k + kLanes <= kSweepSamples; k += kLanes) {
-        for (int l = 0; l < kLanes; ++l) {
-            f[l] = fEval;
-            fEval = fEval + grid.fStep;
-        }
-        analyse<kLanes>(s, rm, f, a);
+        analyse<kLanes>(s, rm, &f[static_cast<std::size_t>(k)], a);
         for (int l = 0; l < kLanes; ++l) keep(k + l, a[l]);
         last = &a[kLanes - 1];
     }
     for (; k < kSweepSamples; ++k) {
-        analyse<1>(s, rm, &fEval, &a[0]);
+        analyse<1>(s, rm, &f[static_cast<std::size_t>(k)], &a[0]);
         keep(k, a[0]);
         last = &a[0];
-        fEval = fEval + grid.fStep;
     }
-    // The working values are those of the last sample.
+    // The working values are those of the last sample; the frequency has
+    // taken one more step.
     store(s, *last);
-    s.fEval = fEval;
+    s.fEval = f.back() + grid.fStep;
     fp::check();
     for (int k = 0; k < kSweepSamples; ++k)
         if (!std::isfinite(s21[k]) || !std::isfinite(s11[k]) || !std::isfinite(vswr[k]))

@@ -3,6 +3,8 @@
 
 #include "model/stage_context.h"
 
+#include <vector>
+
 namespace korvan::response {
 
 // Sample k of the sweep lies at fStart + k*fStep (Hz).
@@ -11,6 +13,14 @@ struct SweepGrid {
     double fStep = 0;
 };
 SweepGrid sweepGrid(const DesignState& state);
+
+// The frequencies of the 501 samples [Hz], accumulated step by step as the
+// sweep accumulates them.
+std::vector<double> sweepFrequencies(const DesignState& state);
+
+// What every loss sample of the sweep carries beyond the plain ladder [dB]:
+// 0.05 for a crystal whose unloaded Q lies below 300 000, else 0.
+long double lossAllowanceDb(double qu);
 
 // Rm from the text of AEdit8 (throws ConversionError for a text that is not
 // a number).

@@ -27,8 +27,7 @@ long double equalCoupling(const DesignState& state) {
     return 0.5L * std::exp(std::log(2.0L) / state.Poles);
 }
 
-void couplingCoefficients(StageContext& ctx) {
-    auto& s = ctx.state;
+void normalizedCoefficients(DesignState& s) {
     const int n = s.Poles;
     const long double t = kPi / (2 * n);
 
@@ -53,7 +52,10 @@ void couplingCoefficients(StageContext& ctx) {
             s.k[static_cast<std::size_t>(i)] = fp::toDouble(std::sqrt(1 / den));
         }
     }
+}
 
+void couplingCoefficients(StageContext& ctx) {
+    normalizedCoefficients(ctx.state);
     calcFmImp(ctx);
 }
 

@@ -8,6 +8,10 @@ namespace korvan::synthesis {
 // The constant QER tables QerK and QerZ (pole counts 4..14).
 void fillQerTables(DesignState& state);
 
+// k[1..n-1] and q1inv of the Chebyshev (PBripple > 0) or Butterworth
+// prototype with Poles poles, nothing else.
+void normalizedCoefficients(DesignState& state);
+
 // k[1..n-1] and q1inv; ends by running calcFmImp.
 void couplingCoefficients(StageContext& ctx);
 

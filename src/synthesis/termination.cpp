@@ -28,6 +28,11 @@ void writePlotLabels(StageContext& ctx) {
 
 } // namespace
 
+long double maximumBandwidth(long double S, long double D, bool equalCouplings) {
+    if (equalCouplings) return (2 * S - std::sqrt(4 * S * S - 1)) * D;
+    return (S - std::sqrt(S * S - 1)) * D;
+}
+
 void calcFmImp(StageContext& ctx) {
     auto& s = ctx.state;
     auto& f = ctx.form;
@@ -39,11 +44,7 @@ void calcFmImp(StageContext& ctx) {
     const long double S =
         equalCouplings ? equalCoupling(s) : static_cast<long double>(s.k[1]) + s.k[2];
 
-    // The bandwidth at which the root of the centre-frequency formula vanishes.
-    if (equalCouplings)
-        s.Bmax = fp::toSingle((2 * S - std::sqrt(4 * S * S - 1)) * D);
-    else
-        s.Bmax = fp::toSingle((S - std::sqrt(S * S - 1)) * D);
+    s.Bmax = fp::toSingle(maximumBandwidth(S, D, equalCouplings));
     maxBandwidth(ctx);
 
     // For Cohn and QER the rest is provisional: calcCplImp replaces it.

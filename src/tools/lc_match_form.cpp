@@ -2,6 +2,7 @@
 
 #include "numeric/fp_check.h"
 #include "numeric/number_text.h"
+#include "tools/l_section.h"
 #include "tools/tool_events.h"
 
 #include <cmath>
@@ -46,8 +47,8 @@ void LcMatchForm::calculate() {
         r.Lseries = r.Cparallel = r.Cseries = r.Lparallel = 0;
     } else {
         const long double R1 = s_.R1, R2 = s_.R2;
-        const float X = fp::toSingle(std::sqrt(R1 * R2 - R1 * R1));
-        const float Xp = fp::toSingle(R1 * R2 / X);
+        const float X = fp::toSingle(lSeriesReactance(R1, R2));
+        const float Xp = fp::toSingle(lShuntReactance(R1, R2, X));
         const float w = fp::toSingle(2 * kPi * s_.f * 1000);
         r.Lseries = fp::toSingle(static_cast<long double>(X) / w * 1e6L);
         r.Cparallel = fp::toSingle(1 / (static_cast<long double>(w) * Xp) * 1e12L);

@@ -27,7 +27,7 @@ struct Designed {
         form.form().setText("AEdit6", poles);
         form.form().setText("AEdit8", rm);
         form.filterTypeClicked(type);
-        design = toleranceDesign(form.state(), std::strtod(rm, nullptr));
+        if (form.outcome()) design = toleranceDesign(*form.outcome());
     }
 };
 

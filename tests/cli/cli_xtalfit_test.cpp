@@ -38,7 +38,9 @@ TEST(cli_xtalfit_test, batchGivesSetsAndASettingsFileTheDesignTakes) {
         EXPECT_GT(c["fs_Hz"].get<double>(), previous);
         previous = c["fs_Hz"].get<double>();
         EXPECT_TRUE(c["estimate"].contains("Lm_H"));
-        EXPECT_LE(c["residual_dB"].get<double>(), c["estimate"]["residual_dB"].get<double>());
+        EXPECT_LE(c["misfit"].get<double>(), c["estimate"]["misfit"].get<double>());
+        EXPECT_EQ(c["S11"], "used");
+        EXPECT_NEAR(c["noise"]["S21"]["relative"].get<double>(), 0.003, 0.0015);
     }
     ASSERT_EQ(json["sets"].size(), 3u);
     // The 200 Hz group (spread 6 Hz) first, then 0..9 Hz, then 600..630 Hz.
@@ -57,17 +59,59 @@ TEST(cli_xtalfit_test, batchGivesSetsAndASettingsFileTheDesignTakes) {
     std::getline(rows, row);
     EXPECT_EQ(row, "file,fs_Hz,fp_Hz,Lm_H,Cm_F,Rm_Ohm,Cp_F,Qu,residual_dB,set,warnings");
     int inSets = 0;
-    while (std::getline(rows, row)) inSets += row.size() > 2 && row.substr(row.size() - 2, 1) != ",";
+    while (std::getline(rows, row))
+        inSets += row.size() > 2 && row.substr(row.size() - 2, 1) != ",";
     EXPECT_EQ(inSets, 12) << csv.out;
 
     const std::string cfg = fileText(dir.path() / "cfg");
     EXPECT_EQ(cfg.rfind("1\r\n0\r\n62.", 0), 0u) << cfg;
     EXPECT_NE(cfg.find("\r\n4998.20"), std::string::npos) << cfg;
-    EXPECT_NE(cfg.find("\r\n3\r\n1\r\n8\r\n10\r\n"), std::string::npos) << cfg;
+    // The set's size is the pole count.
+    EXPECT_NE(cfg.find("\r\n3\r\n1\r\n4\r\n10\r\n"), std::string::npos) << cfg;
 
     const auto design = runCli(dir.path(), {"--config", "cfg", "--decimal-separator", "."});
     EXPECT_EQ(design.exitCode, 0) << design.err;
     EXPECT_EQ(design.err, "");
+}
+
+// Sets of five from the same batch: the best one takes a crystal 190 Hz from
+// the rest, the next spans 610 Hz of crystals that allow about 5.9 kHz; both
+// are said. A settings file takes the set's size as the pole count, and a
+// size that is no pole count is refused before anything is read.
+TEST(cli_xtalfit_test, setsSayWhenTheyWillNotMakeAFilter) {
+    TempDir dir;
+    writeBatch(dir.path() / "batch");
+    const auto run = runCli(dir.path(), {"xtalfit", "batch", "--sets", "5", "--json"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const auto sets = run.json()["sets"];
+    ASSERT_EQ(sets.size(), 2u);
+    EXPECT_EQ(sets[0]["outliers"], nlohmann::json::array({"batch/x13.s2p"}));
+    // Cohn, five poles: S = 2^(1/5) / 2, Bmax = (2S - sqrt(4S^2 - 1)) D = 0.58345 D,
+    // D = fp - fs about 10130 Hz.
+    EXPECT_NEAR(sets[0]["reference_bandwidth_Hz"].get<double>(), 0.58345 * 10130, 60);
+    ASSERT_EQ(sets[0]["warnings"].size(), 1u);
+    EXPECT_EQ(sets[1]["outliers"].size(), 2u);
+    EXPECT_NE(sets[1]["warnings"][0].get<std::string>().find("more than a tenth"),
+              std::string::npos);
+
+    const auto asked = runCli(dir.path(), {"xtalfit", "batch", "--sets", "4", "--bw", "0.2",
+                                           "--write-config", "cfg", "--decimal-separator", "."});
+    EXPECT_EQ(asked.exitCode, 0) << asked.err;
+    EXPECT_NE(asked.out.find(" Hz is more than a tenth of the 200.0 Hz asked"), std::string::npos)
+        << asked.out;
+    const std::string cfg = fileText(dir.path() / "cfg");
+    EXPECT_NE(cfg.find("\r\n0.200\r\n1\r\n4\r\n10\r\n"), std::string::npos) << cfg;
+
+    for (const char* size : {"1", "15"}) {
+        const auto refused =
+            runCli(dir.path(), {"xtalfit", "batch", "--sets", size, "--write-config", "c2"});
+        EXPECT_EQ(refused.exitCode, 2);
+        EXPECT_NE(refused.err.find("2 to 14"), std::string::npos) << refused.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.path() / "c2"));
+    }
+    const auto help = runCli(dir.path(), {"xtalfit", "--help"});
+    EXPECT_NE(help.out.find("disjoint"), std::string::npos);
+    EXPECT_NE(help.out.find("best first"), std::string::npos);
 }
 
 TEST(cli_xtalfit_test, badFilesAreReportedByNameAndTheBatchGoesOn) {

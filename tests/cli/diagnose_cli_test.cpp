@@ -43,29 +43,13 @@ struct Bench {
             << touchstoneText(measureBuilt(truth, 520, 520, 470, f, {}));
     }
 
-    // The same ladder as the ladder designer writes it: a crystal per position.
+    // The same ladder from the ladder designer: a crystal per position.
     void writeDesignerLadder(const std::string& name) const {
-        const json& d = design["design"];
-        json positions = json::array();
-        for (const auto& cs : d["ladder"]["Cs_F"])
-            positions.push_back({{"crystal", "X"},
-                                 {"fs_Hz", d["crystal"]["fs_Hz"]},
-                                 {"Lm_H", d["crystal"]["Lm_H"]},
-                                 {"Cm_F", d["crystal"]["Cm_F"]},
-                                 {"Rm_Ohm", d["crystal"]["Rm_Ohm"]},
-                                 {"Cp_F", d["crystal"]["Cp_F"]},
-                                 {"Cs_F", cs},
-                                 {"mesh_Hz", d["filter"]["fMesh_Hz"]},
-                                 {"mesh_offset_Hz", 0}});
-        const json ladder = {{"design_Hz", d["filter"]["fm_Hz"]},
-                             {"source_Ohm", d["filter"]["Zterm_Ohm"]},
-                             {"load_Ohm", d["filter"]["Zterm_Ohm"]},
-                             {"family", "chebyshev"},
-                             {"positions", positions},
-                             {"Ck_F", d["ladder"]["Ck_F"]},
-                             {"matching", json::object()},
-                             {"exact", json::object()}};
-        std::ofstream(dir.path() / name) << ladder.dump(1);
+        const auto run =
+            runCli(dir.path(), {"ladder", "--family", "chebyshev", "--ripple", "1", "--poles", "8",
+                                "--bw", "2.4", "--rm", "20", "--compensate", "none", "--json"});
+        EXPECT_EQ(run.exitCode, 0) << run.err;
+        std::ofstream(dir.path() / name) << run.out;
     }
 };
 
@@ -94,13 +78,13 @@ TEST(diagnose_cli_test, a_built_filter_through_pads_from_either_ladder_json) {
         for (const char* key : {"IL_dB", "ripple_dB"})
             EXPECT_TRUE(got[figures][key].is_number()) << figures << " " << key;
 
-    // The ladder designer's shape of the same ladder gives the same fit.
+    // The ladder designer's ladder of the same crystals gives the same fit.
     const auto designer =
         runCli(bench.dir.path(), {"diagnose", "--measured", "built.s2p", "--ladder",
                                   "designer.json", "--pad", "470", "--json"});
     ASSERT_EQ(designer.exitCode, 0) << designer.err;
     EXPECT_NEAR(designer.json()["fitted"]["mesh_error_Hz"][2].get<double>(),
-                got["fitted"]["mesh_error_Hz"][2].get<double>(), 1e-6);
+                got["fitted"]["mesh_error_Hz"][2].get<double>(), 1);
     EXPECT_EQ(designer.json()["ladder"]["kind"], "ladder designer");
 
     const auto text = runCli(bench.dir.path(), {"diagnose", "--measured", "built.s2p", "--ladder",

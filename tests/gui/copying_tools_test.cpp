@@ -45,8 +45,9 @@ struct Session {
         QDir::setCurrent(dir.path());
         form = std::make_unique<MainForm>(messages, clipboard, dir.path().toStdString(), '.');
         window = std::make_unique<gui::MainWindow>(*form, messages);
-        tools = std::make_unique<gui::CopyingToolWindows>(*window, form->form(), form->state(),
-                                                          messages, '.');
+        tools = std::make_unique<gui::CopyingToolWindows>(
+            *window, [w = window.get()] { w->takeFields(); }, form->form(), form->state(), messages,
+            '.');
         tools->addAll();
         window->startUp();
         messages.clear();

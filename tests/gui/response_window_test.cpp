@@ -6,10 +6,12 @@
 #include "app/gui/main_window.h"
 #include "widgets/gui/aedit.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
@@ -37,7 +39,8 @@ struct Session {
         QDir::setCurrent(dir.path());
         form = std::make_unique<MainForm>(messages, clipboard, dir.path().toStdString(), '.');
         window = std::make_unique<gui::MainWindow>(*form, messages);
-        analysis::gui::installResponseWindow(*window, *form, messages);
+        analysis::gui::installResponseWindow(*window, *window->plotContextMenu(), form->outcomes(),
+                                             messages);
         window->startUp();
         messages.clear();
     }
@@ -83,6 +86,7 @@ class ResponseWindowTest : public QObject {
   private slots:
     void opensWithThreeCurves();
     void followsTheMainWindow();
+    void searchesExactFiguresOncePerCalculation();
     void savesTheThreeKinds();
 };
 
@@ -147,6 +151,26 @@ void ResponseWindowTest::followsTheMainWindow() {
     QTest::keyClick(s.window->edit(4), Qt::Key_Return);
     QCOMPARE(w->response().size(), std::size_t{0});
     QVERIFY(!w->findChild<QPushButton*>("SaveTouchstone")->isEnabled());
+}
+
+void ResponseWindowTest::searchesExactFiguresOncePerCalculation() {
+    Session s;
+    const auto searches = [before = analysis::DesignOutcome::exactSearches()] {
+        return analysis::DesignOutcome::exactSearches() - before;
+    };
+    ResponseWindow* w = s.open();
+    s.open(); // opened again: the same outcome, no new search
+    w->findChild<QCheckBox*>("FollowSpan")->click();
+    w->findChild<QCheckBox*>("FollowSpan")->click();
+    QCOMPARE(searches(), 1LL);
+    QTest::mouseClick(s.window->findChild<QAbstractButton*>("SpeedButton1"), Qt::LeftButton);
+    QCOMPARE(searches(), 2LL);
+    QCOMPARE(w->findChild<QTableWidget*>("ExactFigures")->item(0, 1)->text(),
+             QString::number(s.form->outcome()->exact()->ilDb, 'f', 3));
+    // Hidden, the window costs the main window's calculations nothing.
+    w->hide();
+    QTest::mouseClick(s.window->findChild<QAbstractButton*>("SpeedButton1"), Qt::LeftButton);
+    QCOMPARE(searches(), 2LL);
 }
 
 void ResponseWindowTest::savesTheThreeKinds() {

@@ -52,7 +52,7 @@ void ToleranceWindowTest::runFillsEnvelopeAndFigures() {
     form.calculateClicked(); // the default 8-pole design
     QVERIFY(form.lastCalculationComplete());
 
-    gui::ToleranceWindow window(form);
+    gui::ToleranceWindow window(form.outcomes(), form.separator());
     QCOMPARE(window.objectName(), QString("TFormTolerance"));
     window.open();
     child<QSpinBox>(window, "TrialsEdit")->setValue(1000);
@@ -91,11 +91,14 @@ void ToleranceWindowTest::runFillsEnvelopeAndFigures() {
     // The standard values list every capacitor of the design.
     QCOMPARE(child<QTableWidget>(window, "StandardCapacitors")->rowCount(), 7 + 6);
     QCOMPARE(child<QTableWidget>(window, "StandardFigures")->rowCount(), 7);
+    // The next calculation reaches the window through the main form's feed.
+    form.calculateClicked();
+    QVERIFY(child<QLabel>(window, "StatusLabel")->text().contains("has changed"));
 }
 
 void ToleranceWindowTest::refusesAnIncompleteDesign() {
     MainForm form(messages_, clipboard_, std::filesystem::temp_directory_path(), '.');
-    gui::ToleranceWindow window(form); // nothing calculated yet
+    gui::ToleranceWindow window(form.outcomes(), form.separator()); // nothing calculated yet
     window.open();
     QTest::mouseClick(child<QPushButton>(window, "RunButton"), Qt::LeftButton);
     QVERIFY(!window.running());
@@ -106,7 +109,7 @@ void ToleranceWindowTest::cancelStopsTheRun() {
     MainForm form(messages_, clipboard_, std::filesystem::temp_directory_path(), '.');
     form.setExportEnabled(false);
     form.calculateClicked();
-    gui::ToleranceWindow window(form);
+    gui::ToleranceWindow window(form.outcomes(), form.separator());
     window.open();
     child<QSpinBox>(window, "TrialsEdit")->setValue(1000000);
     QSignalSpy finished(&window, &gui::ToleranceWindow::runFinished);

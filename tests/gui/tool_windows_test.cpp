@@ -33,8 +33,9 @@ struct Session {
         QDir::setCurrent(dir.path());
         form = std::make_unique<MainForm>(messages, clipboard, dir.path().toStdString(), '.');
         window = std::make_unique<gui::MainWindow>(*form, messages);
-        copying = std::make_unique<gui::CopyingToolWindows>(*window, form->form(), form->state(),
-                                                            messages, '.');
+        copying = std::make_unique<gui::CopyingToolWindows>(
+            *window, [w = window.get()] { w->takeFields(); }, form->form(), form->state(), messages,
+            '.');
         tools = std::make_unique<ToolWindows>(window.get(), form->form(), '.', copying.get());
         window->startUp();
     }

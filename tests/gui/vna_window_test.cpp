@@ -9,10 +9,12 @@
 
 #include <QAction>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +28,7 @@ class VnaWindowTest : public QObject {
   private slots:
     void menuItemComesLastAfterASeparator();
     void openedCrystalGoesIntoTheDesign();
+    void noisySetGoesIntoTheDesignWithItsPoleCount();
 };
 
 void VnaWindowTest::menuItemComesLastAfterASeparator() {
@@ -35,7 +38,7 @@ void VnaWindowTest::menuItemComesLastAfterASeparator() {
     MainForm form(messages, clipboard, dir.path().toStdString(), '.');
     gui::MainWindow window(form, messages);
     const auto before = window.findChild<QMenu*>("Xtal1")->actions();
-    gui::installVnaMeasurement(form, window);
+    gui::installVnaMeasurement(window, '.', [&window](const auto& c) { window.useCrystal(c); });
     const auto after = window.findChild<QMenu*>("Xtal1")->actions();
     QCOMPARE(after.size(), before.size() + 2);
     for (int i = 0; i < before.size(); ++i) QCOMPARE(after[i], before[i]);
@@ -57,7 +60,7 @@ void VnaWindowTest::openedCrystalGoesIntoTheDesign() {
     RecordingClipboard clipboard;
     MainForm form(messages, clipboard, dir.path().toStdString(), '.');
     gui::MainWindow window(form, messages);
-    gui::installVnaMeasurement(form, window);
+    gui::installVnaMeasurement(window, '.', [&window](const auto& c) { window.useCrystal(c); });
     window.startUp();
     window.findChild<QAction*>("VnaMeasurement1")->trigger();
     auto* vna = window.findChild<gui::VnaWindow*>("TFormVNA");
@@ -99,6 +102,57 @@ void VnaWindowTest::openedCrystalGoesIntoTheDesign() {
     // "Calculate" ran with these fields.
     QVERIFY(form.lastCalculationComplete());
     QCOMPARE(form.state().fs, field(2) * 1000);
+}
+
+// NanoVNA sweeps with a noise floor: the warnings show in the table, a set
+// with an outlier says so, and "Use set 1 in design" brings its pole count.
+void VnaWindowTest::noisySetGoesIntoTheDesignWithItsPoleCount() {
+    QTemporaryDir dir;
+    QDir::setCurrent(dir.path());
+    const double offsetsHz[] = {0, 6, 12, 3000};
+    QStringList names;
+    for (int i = 0; i < 4; ++i) {
+        const auto s = test::nanoVnaSweep(9.9987e6 + offsetsHz[i], 0.012, 9.6 + i, 4.2e-12, 9.975e6,
+                                          10.045e6, static_cast<unsigned>(i + 1));
+        names << QString("\"n%1.s2p\"").arg(i);
+        s.write(dir.filePath(QString("n%1.s2p").arg(i)).toStdString());
+    }
+    ScriptedMessages messages;
+    RecordingClipboard clipboard;
+    MainForm form(messages, clipboard, dir.path().toStdString(), '.');
+    gui::MainWindow window(form, messages);
+    gui::installVnaMeasurement(window, '.', [&window](const auto& c) { window.useCrystal(c); });
+    window.startUp();
+    window.findChild<QAction*>("VnaMeasurement1")->trigger();
+    auto* vna = window.findChild<gui::VnaWindow*>("TFormVNA");
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->setDirectory(dir.path());
+        dialog->findChild<QLineEdit*>("fileNameEdit")->setText(names.join(' '));
+        static_cast<QDialog*>(dialog)->accept();
+    });
+    QTest::mouseClick(vna->findChild<QPushButton*>("OpenButton"), Qt::LeftButton);
+    auto* table = vna->findChild<QTableWidget*>("CrystalTable");
+    QCOMPARE(table->rowCount(), 4);
+    for (int row = 0; row < 4; ++row) {
+        QVERIFY2(table->item(row, 11)->text().contains("noise floor near -7"),
+                 qPrintable(table->item(row, 11)->text()));
+        QVERIFY(std::abs(table->item(row, 10)->text().toDouble() - 1) < 0.2);
+    }
+    QVERIFY(vna->findChild<QLabel*>("SetWarnings")->isHidden());
+
+    vna->findChild<QSpinBox*>("SetsOfN")->setValue(4);
+    auto* warnings = vna->findChild<QLabel*>("SetWarnings");
+    QVERIFY(!warnings->isHidden());
+    QVERIFY2(warnings->text().contains("outlier n3.s2p"), qPrintable(warnings->text()));
+    QVERIFY(warnings->text().contains("spread"));
+    auto* use = vna->findChild<QPushButton*>("UseInDesign");
+    QCOMPARE(use->text(), QString("Use set 1 in design (4 poles)"));
+    QTest::mouseClick(use, Qt::LeftButton);
+    QCOMPARE(window.edit(6)->text(), QString("4"));
+    QVERIFY(form.lastCalculationComplete());
+    QCOMPARE(form.state().Poles, 4);
 }
 
 QTEST_MAIN(VnaWindowTest)

@@ -11,13 +11,16 @@
 #include "measurement/gui/vna_window.h"
 #include "model/clipboard.h"
 #include "model/messages.h"
+#include "prototype/gui/prototype_window.h"
 #include "response/gui/plot_view.h"
 #include "tools/gui/tool_windows.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QEventLoop>
 #include <QFile>
 #include <QMouseEvent>
@@ -91,7 +94,8 @@ QImage vnaPicture(korvan::MainForm& form, korvan::gui::MainWindow& window, const
         }
         files << path;
     }
-    korvan::gui::VnaWindow vna(form, window);
+    korvan::gui::VnaWindow vna(form.separator(),
+                               [&window](const auto& c) { window.useCrystal(c); });
     vna.resize(1000, 640);
     vna.show();
     vna.openFiles(files);
@@ -128,7 +132,7 @@ std::map<QString, QImage> windowPictures() {
         pictures[QString::fromLatin1(picture)] = renderWindow(tool);
     }
     // The response window of the same design, laid out as on screen.
-    korvan::analysis::gui::ResponseWindow response(form, messages);
+    korvan::analysis::gui::ResponseWindow response(form.outcomes(), messages);
     response.resize(900, 640);
     response.show();
     response.designChanged();
@@ -136,7 +140,7 @@ std::map<QString, QImage> windowPictures() {
     pictures["response-window.png"] = renderWindow(&response);
     // The tolerance window after a run with its starting spreads; the run is
     // waited for, but never longer than a minute.
-    korvan::gui::ToleranceWindow tolerance(form);
+    korvan::gui::ToleranceWindow tolerance(form.outcomes(), form.separator());
     tolerance.open();
     QEventLoop wait;
     QObject::connect(&tolerance, &korvan::gui::ToleranceWindow::runFinished, &wait,
@@ -147,6 +151,14 @@ std::map<QString, QImage> windowPictures() {
     QCoreApplication::processEvents();
     pictures["tolerance-window.png"] = renderWindow(&tolerance);
     pictures["vna-window.png"] = vnaPicture(form, window, work.path());
+    // A predistorted Bessel prototype of six poles for resonators of qo 12.
+    korvan::prototype::gui::PrototypeWindow prototype('.');
+    auto* family = prototype.findChild<QComboBox*>("FamilyBox");
+    family->setCurrentIndex(family->findData("bessel"));
+    prototype.findChild<QSpinBox*>("PolesBox")->setValue(6);
+    prototype.findChild<QCheckBox*>("LossyBox")->setChecked(true);
+    prototype.findChild<QDoubleSpinBox*>("QoBox")->setValue(12);
+    pictures["prototype-window.png"] = renderWindow(&prototype);
     QDir::setCurrent(QDir::tempPath());
     return pictures;
 }

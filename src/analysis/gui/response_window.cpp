@@ -2,8 +2,6 @@
 
 #include "analysis/ngspice_deck.h"
 #include "analysis/response_export.h"
-#include "app/design_response.h"
-#include "app/gui/main_window.h"
 #include "model/text_file.h"
 
 #include <QAction>
@@ -56,8 +54,8 @@ QPushButton* button(const char* text, const char* name, QWidget* parent) {
 
 } // namespace
 
-ResponseWindow::ResponseWindow(const MainForm& form, MessageSink& messages, QWidget* parent)
-    : QWidget(parent, Qt::Window), form_(form), messages_(messages) {
+ResponseWindow::ResponseWindow(OutcomeFeed& outcomes, MessageSink& messages, QWidget* parent)
+    : QWidget(parent, Qt::Window), outcomes_(outcomes), messages_(messages) {
     setObjectName("ResponseWindow");
     setWindowTitle("Response details");
     chooseFile_ = [this](const QString& caption, const QString& filter, const QString& name) {
@@ -66,6 +64,11 @@ ResponseWindow::ResponseWindow(const MainForm& form, MessageSink& messages, QWid
     buildControls();
     resize(1000, 640);
     designChanged();
+    // Hidden, the window costs the main window's calculations nothing:
+    // showing it again draws the design then.
+    following_ = outcomes_.subscribe([this](const OutcomePtr&) {
+        if (isVisible()) designChanged();
+    });
 }
 
 void ResponseWindow::buildControls() {
@@ -214,29 +217,22 @@ void ResponseWindow::buildControls() {
 }
 
 void ResponseWindow::designChanged() {
-    const auto ladder = designLadder(form_);
-    if (ladder) {
-        model_ = ladder->model;
-        rmOhm_ = ladder->rmOhm;
-    } else {
-        model_.reset();
-    }
-    if (follow_->isChecked()) {
-        const SweepSpan span = displaySpan(form_.state(), points_->value());
+    outcome_ = outcomes_.current();
+    if (outcome_ && follow_->isChecked()) {
+        const SweepSpan span = displaySpan(outcome_->state(), points_->value());
         const QSignalBlocker a(start_), b(stop_);
         start_->setValue(span.startHz * 0.001);
         stop_->setValue(span.stopHz * 0.001);
     }
-    exact_ = model_ ? exactFigures(*model_, form_.state().fm) : std::nullopt;
     recompute();
     fillTable();
 }
 
 std::optional<SweepSpan> ResponseWindow::chosenSpan() {
     SweepSpan span{start_->value() * 1000, stop_->value() * 1000, points_->value()};
-    if (follow_->isChecked()) {
+    if (follow_->isChecked() && outcome_) {
         // The main plot's span exactly, not its three-decimal kHz display.
-        const SweepSpan main = displaySpan(form_.state(), span.points);
+        const SweepSpan main = displaySpan(outcome_->state(), span.points);
         span.startHz = main.startHz;
         span.stopHz = main.stopHz;
     }
@@ -251,7 +247,7 @@ PortReference ResponseWindow::chosenReference() const {
     bool ok = false;
     const double r = reference_->text().trimmed().toDouble(&ok);
     if (ok && std::isfinite(r) && r > 0) return {r, r};
-    return model_ ? terminations(*model_) : PortReference{};
+    return outcome_ ? terminations(outcome_->ladder()) : PortReference{};
 }
 
 void ResponseWindow::recompute() {
@@ -262,10 +258,10 @@ void ResponseWindow::recompute() {
         if (long_) QApplication::restoreOverrideCursor();
     });
     response_ = {};
-    if (!model_) {
+    if (!outcome_) {
         status_->setText("The design stopped: there is no response to show.");
     } else if (const auto span = chosenSpan()) {
-        response_ = sweepLadder(*model_, *span, chosenReference());
+        response_ = sweepLadder(outcome_->ladder(), *span, chosenReference());
         if (!response_.finite()) {
             response_ = {};
             status_->setText("The response is not finite here (a lossless crystal at its "
@@ -325,7 +321,7 @@ void ResponseWindow::resetZoom() {
 
 void ResponseWindow::fillTable() {
     table_->setRowCount(0);
-    if (!exact_) return;
+    if (!outcome_ || !outcome_->exact()) return;
     const auto row = [this](const QString& name, const QString& value, const QString& where) {
         const int r = table_->rowCount();
         table_->insertRow(r);
@@ -333,7 +329,7 @@ void ResponseWindow::fillTable() {
         table_->setItem(r, 1, new QTableWidgetItem(value));
         table_->setItem(r, 2, new QTableWidgetItem(where));
     };
-    const ExactFigures& x = *exact_;
+    const ExactFigures& x = *outcome_->exact();
     row("Insertion loss [dB]", number(x.ilDb, 3), number(x.ilHz * 0.001, 5) + " kHz");
     row("Ripple [dB]", number(x.rippleDb, 3), "");
     for (std::size_t l = 0; l < kExactLevelsDb.size(); ++l) {
@@ -395,7 +391,7 @@ bool ResponseWindow::saveTouchstone(const QString& path) {
     if (response_.size() == 0) return false;
     const auto format = parseTouchstoneFormat(format_->currentText().toStdString());
     const std::string text =
-        touchstoneText(response_, *format, designDescription(form_.state(), rmOhm_));
+        touchstoneText(response_, *format, designDescription(outcome_->state(), outcome_->rmOhm()));
     std::string error;
     if (writeBytes(path, text, error)) return true;
     report("The Touchstone file could not be written: " + error + ".");
@@ -411,9 +407,9 @@ bool ResponseWindow::saveCsv(const QString& path) {
 }
 
 bool ResponseWindow::saveNgspice(const QString& path) {
-    if (response_.size() == 0 || !model_) return false;
-    const std::string deck = ngspiceDeck(*model_, span_, response_.reference.port1Ohm,
-                                         designDescription(form_.state(), rmOhm_),
+    if (response_.size() == 0 || !outcome_) return false;
+    const std::string deck = ngspiceDeck(outcome_->ladder(), span_, response_.reference.port1Ohm,
+                                         designDescription(outcome_->state(), outcome_->rmOhm()),
                                          ngspiceResultName(path.toStdString()));
     std::string error;
     if (writeBytes(path, deck, error)) return true;
@@ -445,20 +441,16 @@ bool ResponseWindow::savePicture(const QString& path) {
     return false;
 }
 
-void installResponseWindow(korvan::gui::MainWindow& window, const MainForm& form,
+void installResponseWindow(QWidget& mainWindow, QMenu& menu, OutcomeFeed& outcomes,
                            MessageSink& messages) {
-    QAction* action = window.plotContextMenu()->addAction(QString::fromUtf8("Response details…"));
+    QAction* action = menu.addAction(QString::fromUtf8("Response details…"));
     action->setObjectName("ResponseDetails");
-    QObject::connect(action, &QAction::triggered, &window, [&window, &form, &messages] {
-        auto* w = window.findChild<ResponseWindow*>();
-        if (!w) {
-            w = new ResponseWindow(form, messages, &window);
-            QObject::connect(&window, &korvan::gui::MainWindow::designChanged, w, [w] {
-                if (w->isVisible()) w->designChanged();
-            });
-        } else {
+    QObject::connect(action, &QAction::triggered, &mainWindow, [&mainWindow, &outcomes, &messages] {
+        auto* w = mainWindow.findChild<ResponseWindow*>();
+        if (!w)
+            w = new ResponseWindow(outcomes, messages, &mainWindow);
+        else
             w->designChanged();
-        }
         w->show();
         w->raise();
         w->activateWindow();

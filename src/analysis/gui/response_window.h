@@ -2,12 +2,12 @@
 // The designed ladder's complex response in depth: S21 and S11 in dB and
 // the group delay on its own axis, over a span and point count of the
 // user's, with a mouse read-out, drag zoom, the exact figures and the
-// Touchstone, CSV and picture exports. It follows every event of the main
-// window while it is open.
+// Touchstone, CSV and picture exports. It follows the outcomes of the main
+// window's calculations while it is shown.
 
-#include "analysis/exact_figures.h"
+#include "analysis/outcome_feed.h"
 #include "analysis/response_sweep.h"
-#include "app/main_form.h"
+#include "model/messages.h"
 
 #include <QWidget>
 
@@ -23,12 +23,9 @@ class QLabel;
 class QLineEdit;
 class QLineSeries;
 class QSpinBox;
+class QMenu;
 class QTableWidget;
 class QValueAxis;
-
-namespace korvan::gui {
-class MainWindow;
-}
 
 namespace korvan::analysis::gui {
 
@@ -36,15 +33,16 @@ class ResponseWindow : public QWidget {
     Q_OBJECT
 
   public:
-    ResponseWindow(const MainForm& form, MessageSink& messages, QWidget* parent = nullptr);
+    // Shows the feed's current outcome and follows the feed while shown.
+    ResponseWindow(OutcomeFeed& outcomes, MessageSink& messages, QWidget* parent = nullptr);
 
     // Asks for a file name to save to: (caption, filter, suggested name) ->
     // path, empty for cancel. A file dialog unless a test sets its own.
     using FileChooser = std::function<QString(const QString&, const QString&, const QString&)>;
     void setFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
 
-    // Recomputes from the main form (the design, and the span when it
-    // follows the main plot).
+    // Recomputes for the feed's current outcome (the design, and the span
+    // when it follows the main plot).
     void designChanged();
 
     // The exports, also used by the buttons; false after a reported failure.
@@ -72,14 +70,13 @@ class ResponseWindow : public QWidget {
     std::optional<SweepSpan> chosenSpan();
     PortReference chosenReference() const;
 
-    const MainForm& form_;
+    OutcomeFeed& outcomes_;
+    OutcomeFeed::Subscription following_;
     MessageSink& messages_;
     FileChooser chooseFile_;
-    std::optional<LadderModel> model_;
-    double rmOhm_ = 0;
+    OutcomePtr outcome_; // null: the design stopped
     ComplexResponse response_;
     SweepSpan span_;
-    std::optional<ExactFigures> exact_;
 
     QChart* chart_ = nullptr;
     QChartView* view_ = nullptr;
@@ -100,9 +97,10 @@ class ResponseWindow : public QWidget {
     QTableWidget* table_ = nullptr;
 };
 
-// Adds "Response details…" to the main window's plot context menu; the
-// window is made on first use and follows the main window from then on.
-void installResponseWindow(korvan::gui::MainWindow& window, const MainForm& form,
+// Adds "Response details…" to `menu` (the main window's plot context menu);
+// the window is made on first use, as a child of `mainWindow`, and follows
+// `outcomes` from then on.
+void installResponseWindow(QWidget& mainWindow, QMenu& menu, OutcomeFeed& outcomes,
                            MessageSink& messages);
 
 } // namespace korvan::analysis::gui

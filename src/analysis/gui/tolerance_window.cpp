@@ -86,8 +86,8 @@ void setCell(QTableWidget* t, int row, int column, const QString& text) {
 
 } // namespace
 
-ToleranceWindow::ToleranceWindow(const MainForm& form, QWidget* parent)
-    : QWidget(parent, Qt::Window), form_(form) {
+ToleranceWindow::ToleranceWindow(OutcomeFeed& outcomes, char separator, QWidget* parent)
+    : QWidget(parent, Qt::Window), outcomes_(outcomes), separator_(separator) {
     setObjectName("TFormTolerance");
     setWindowTitle("Tolerance analysis");
 
@@ -142,6 +142,7 @@ ToleranceWindow::ToleranceWindow(const MainForm& form, QWidget* parent)
     right->addWidget(figures_);
     layout->addLayout(right, 1);
     resize(1180, 760);
+    following_ = outcomes_.subscribe([this](const OutcomePtr&) { designChanged(); });
 }
 
 ToleranceWindow::~ToleranceWindow() {
@@ -266,7 +267,7 @@ QWidget* ToleranceWindow::buildInputs() {
 }
 
 QString ToleranceWindow::number(double value, int decimals) const {
-    return QString::fromStdString(numeric::formatFixed(value, 15, decimals, form_.separator()));
+    return QString::fromStdString(numeric::formatFixed(value, 15, decimals, separator_));
 }
 
 void ToleranceWindow::open() {
@@ -289,12 +290,12 @@ void ToleranceWindow::designChanged() {
 }
 
 std::optional<ToleranceDesign> ToleranceWindow::currentDesign(QString* problem) const {
-    if (!form_.lastCalculationComplete() || form_.state().StopCalc) {
+    const OutcomePtr& outcome = outcomes_.current();
+    if (!outcome) {
         *problem = "The design is not complete: calculate a filter in the main window first.";
         return std::nullopt;
     }
-    const auto rm = numeric::parseNumber(form_.form().text("AEdit8"), form_.separator());
-    return toleranceDesign(form_.state(), rm ? static_cast<double>(*rm) : 0.0);
+    return toleranceDesign(*outcome);
 }
 
 std::optional<StandardChoice> ToleranceWindow::standardChoice() const {

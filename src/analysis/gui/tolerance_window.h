@@ -5,8 +5,8 @@
 // it is done. "Standard values" shows the design built from E-series
 // capacitors beside the ideal one.
 
+#include "analysis/outcome_feed.h"
 #include "analysis/tolerance.h"
-#include "app/main_form.h"
 
 #include <QWidget>
 
@@ -32,17 +32,19 @@ class ToleranceWindow : public QWidget {
     Q_OBJECT
 
   public:
-    explicit ToleranceWindow(const MainForm& form, QWidget* parent = nullptr);
+    // Analyses the feed's current outcome and follows the feed; numbers are
+    // shown with `separator`.
+    ToleranceWindow(analysis::OutcomeFeed& outcomes, char separator, QWidget* parent = nullptr);
     ~ToleranceWindow() override;
 
     bool running() const { return worker_ != nullptr; }
     const analysis::ToleranceResult* lastResult() const { return result_.get(); }
 
   public slots:
-    // Shows the window for the main form's current design.
+    // Shows the window for the current outcome.
     void open();
-    // The main form calculated again: the standard values follow it; an
-    // earlier run's results are marked as belonging to the earlier design.
+    // A new outcome: the standard values follow it; an earlier run's results
+    // are marked as belonging to the earlier design.
     void designChanged();
     void runClicked();
     void cancelClicked();
@@ -70,7 +72,9 @@ class ToleranceWindow : public QWidget {
     void setRunning(bool on);
     QString number(double value, int decimals) const;
 
-    const MainForm& form_;
+    analysis::OutcomeFeed& outcomes_;
+    analysis::OutcomeFeed::Subscription following_;
+    char separator_;
     std::atomic<bool> cancel_{false};
     QThread* worker_ = nullptr;
     std::shared_ptr<analysis::ToleranceResult> result_;

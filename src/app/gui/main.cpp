@@ -1,5 +1,8 @@
 // Program entry: the main form with the system's decimal separator and the
-// working folder, shown in the main window.
+// working folder, shown in the main window. The windows beside it are
+// created and wired here: those that show the design follow the main form's
+// outcomes, those that copy from the main window read its model, and the
+// VNA window hands its crystal to the main window. No window knows another.
 
 #include "analysis/gui/response_window.h"
 #include "analysis/gui/tolerance_window.h"
@@ -9,6 +12,7 @@
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
 #include "model/gui/system_separator.h"
+#include "prototype/gui/prototype_window.h"
 #include "tools/gui/copying_tool_windows.h"
 #include "tools/gui/tool_windows.h"
 
@@ -72,16 +76,23 @@ int main(int argc, char* argv[]) {
                           korvan::gui::systemSeparator());
     korvan::gui::MainWindow window(form, messages);
     // The tool windows after the main window, each created once for the run.
-    korvan::gui::CopyingToolWindows copyingTools(window, form.form(), form.state(), messages,
-                                                 form.separator());
+    korvan::gui::CopyingToolWindows copyingTools(
+        window, [&window] { window.takeFields(); }, form.form(), form.state(), messages,
+        form.separator());
     korvan::tools::gui::ToolWindows tools(&window, form.form(), form.separator(), &copyingTools);
-    korvan::analysis::gui::installResponseWindow(window, form, messages);
-    korvan::gui::installVnaMeasurement(form, window);
-    korvan::gui::ToleranceWindow tolerance(form, &window);
+    // The windows beyond the described ones: the plot's context menu and the
+    // end of the Xtal menu.
+    korvan::analysis::gui::installResponseWindow(window, *window.plotContextMenu(), form.outcomes(),
+                                                 messages);
+    korvan::gui::installVnaMeasurement(
+        window, form.separator(), [&window](const korvan::measurement::CrystalFieldTexts& crystal) {
+            window.useCrystal(crystal);
+        });
+    korvan::prototype::gui::installPrototypeWindow(window.findChild<QMenu*>("Xtal1"), &window,
+                                                   form.separator());
+    korvan::gui::ToleranceWindow tolerance(form.outcomes(), form.separator(), &window);
     window.plotContextMenu()->addAction(QStringLiteral("Tolerance analysis\u2026"), &tolerance,
                                         &korvan::gui::ToleranceWindow::open);
-    QObject::connect(&window, &korvan::gui::MainWindow::designChanged, &tolerance,
-                     &korvan::gui::ToleranceWindow::designChanged);
 
     if (!measure) {
         window.startUp();

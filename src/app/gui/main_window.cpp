@@ -124,7 +124,6 @@ template <typename Event> void MainWindow::runEvent(Event&& event) {
     cursorFaultShown_ = false;
     syncFromModel();
     plot_->invalidate();
-    if (eventDepth_ == 0) emit designChanged();
 }
 
 void MainWindow::startUp(const std::function<void()>& afterFirstCalculation) {
@@ -152,6 +151,19 @@ void MainWindow::changeForm(const std::function<void()>& change) {
     takeFields();
     change();
     syncFromModel();
+}
+
+void MainWindow::useCrystal(const measurement::CrystalFieldTexts& crystal) {
+    changeForm([&] {
+        form_.lmCmClicked(0);
+        FormModel& model = form_.form();
+        model.setText("AEdit1", crystal.lmMh);
+        model.setText("AEdit2", crystal.fsKhz);
+        model.setText("AEdit3", crystal.cpPf);
+        model.setText("AEdit8", crystal.rmOhm);
+        if (!crystal.poles.empty()) model.setText("AEdit6", crystal.poles);
+    });
+    if (auto* calculate = findChild<QToolButton*>("SpeedButton1")) calculate->click();
 }
 
 void MainWindow::applyFocusRequests() {

@@ -4,6 +4,7 @@
 // The window holds no formula; every event goes to korvan::MainForm.
 
 #include "app/main_form.h"
+#include "measurement/crystal_sets.h"
 
 #include <QMainWindow>
 
@@ -54,6 +55,9 @@ class MainWindow : public QMainWindow {
     // Takes the fields' texts into the model without an event (the windows
     // that copy from the main window read typing not yet calculated).
     void takeFields();
+    // A measured crystal as a user would enter it: "Lm" chosen, the crystal's
+    // four fields filled, "Calculate" pressed. Other typing stays.
+    void useCrystal(const measurement::CrystalFieldTexts& crystal);
 
     widgets::TAEdit* edit(int number) const;
     response::PlotView* plot() const { return plot_; }
@@ -62,11 +66,6 @@ class MainWindow : public QMainWindow {
     // The plot's context menu: windows beyond the menu bar add their items
     // here, so the menu bar stays as it is.
     QMenu* plotContextMenu() const { return plotContextMenu_; }
-
-  signals:
-    // An event of the main form has run (a calculation, a type change, ...);
-    // windows that show the design follow it.
-    void designChanged();
 
   protected:
     void closeEvent(QCloseEvent* event) override;

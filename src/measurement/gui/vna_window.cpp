@@ -1,12 +1,9 @@
 #include "measurement/gui/vna_window.h"
 
-#include "app/gui/main_window.h"
-#include "app/main_form.h"
 #include "measurement/crystal_report.h"
 #include "model/text_file.h"
 #include "numeric/number_text.h"
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QChart>
@@ -34,7 +31,7 @@
 namespace korvan::gui {
 namespace {
 
-enum Column { File, Set, Fs, Fp, Lm, Cm, Rm, Cp, Qu, Residual, Warnings, ColumnCount };
+enum Column { File, Set, Fs, Fp, Lm, Cm, Rm, Cp, Qu, Residual, Misfit, Warnings, ColumnCount };
 
 // Sorts by the number behind the text, not the text.
 class NumberItem : public QTableWidgetItem {
@@ -53,8 +50,8 @@ const QColor kSetColours[] = {QColor(205, 235, 205), QColor(205, 220, 245), QCol
 
 } // namespace
 
-VnaWindow::VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent)
-    : QWidget(parent, Qt::Window), form_(form), mainWindow_(mainWindow) {
+VnaWindow::VnaWindow(char separator, UseCrystal useInDesign, QWidget* parent)
+    : QWidget(parent, Qt::Window), separator_(separator), useCrystal_(std::move(useInDesign)) {
     setObjectName("TFormVNA");
     setWindowTitle("VNA Measurement");
     resize(1100, 720);
@@ -107,7 +104,11 @@ VnaWindow::VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent)
     table_ = new QTableWidget(0, ColumnCount, this);
     table_->setObjectName("CrystalTable");
     table_->setHorizontalHeaderLabels({"File", "Set", "fs [Hz]", "fp [Hz]", "Lm [mH]", "Cm [fF]",
-                                       "Rm [Ohm]", "Cp [pF]", "Qu", "Residual [dB]", "Warnings"});
+                                       "Rm [Ohm]", "Cp [pF]", "Qu", "Residual [dB]", "Misfit",
+                                       "Warnings"});
+    table_->horizontalHeaderItem(Misfit)->setToolTip(
+        "RMS misfit of the model in units of the trace noise: about 1 when the model explains "
+        "all but the noise");
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
     table_->setSelectionMode(QAbstractItemView::ExtendedSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -138,11 +139,18 @@ VnaWindow::VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent)
     errors_->setWordWrap(true);
     errors_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     errors_->hide();
+    setWarnings_ = new QLabel(this);
+    setWarnings_->setObjectName("SetWarnings");
+    setWarnings_->setStyleSheet("color: #a05000");
+    setWarnings_->setWordWrap(true);
+    setWarnings_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setWarnings_->hide();
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(bar);
     layout->addWidget(split, 1);
     layout->addWidget(errors_);
+    layout->addWidget(setWarnings_);
     layout->addWidget(status_);
 
     connect(open, &QPushButton::clicked, this, &VnaWindow::openClicked);
@@ -200,9 +208,13 @@ void VnaWindow::refit() {
     for (const auto& e : batch_.errors) lines << QString::fromStdString(e.file + ": " + e.message);
     errors_->setText(lines.join('\n'));
     errors_->setVisible(!lines.isEmpty());
-    status_->setText(QString("%1 crystal(s) fitted, %2 file(s) could not be used.")
-                         .arg(batch_.crystals.size())
-                         .arg(batch_.errors.size()));
+    const auto warned = std::count_if(batch_.crystals.begin(), batch_.crystals.end(),
+                                      [](const auto& c) { return !c.fit.warnings.empty(); });
+    status_->setText(
+        QString("%1 crystal(s) fitted, %2 with warnings, %3 file(s) could not be used.")
+            .arg(batch_.crystals.size())
+            .arg(warned)
+            .arg(batch_.errors.size()));
     fillTable();
     markSets();
     saveTable_->setEnabled(!batch_.crystals.empty());
@@ -210,7 +222,7 @@ void VnaWindow::refit() {
 }
 
 void VnaWindow::fillTable() {
-    const char sep = form_.separator();
+    const char sep = separator_;
     const auto fixed = [sep](double v, int decimals) {
         return QString::fromStdString(numeric::formatFixed(v, 30, decimals, sep));
     };
@@ -233,12 +245,18 @@ void VnaWindow::fillTable() {
         table_->setItem(row, Rm, new NumberItem(fixed(p.Rm_Ohm, 2), p.Rm_Ohm));
         table_->setItem(row, Cp, new NumberItem(fixed(p.Cp_F * 1e12, 3), p.Cp_F));
         table_->setItem(row, Qu, new NumberItem(fixed(p.Qu(), 0), p.Qu()));
-        table_->setItem(row, Residual,
-                        new NumberItem(fixed(c.fit.residualDb, 4), c.fit.residualDb));
+        table_->setItem(
+            row, Residual,
+            new NumberItem(fixed(c.fit.quality.residualDb, 4), c.fit.quality.residualDb));
+        auto* misfit = new NumberItem(fixed(c.fit.quality.misfit, 2), c.fit.quality.misfit);
+        if (c.fit.quality.misfit > measurement::kPoorFitMisfit)
+            misfit->setForeground(QColor(160, 0, 0));
+        table_->setItem(row, Misfit, misfit);
         QStringList warnings;
         for (const auto& w : c.fit.warnings) warnings << QString::fromStdString(w);
         auto* w = new QTableWidgetItem(warnings.join("; "));
         if (!warnings.isEmpty()) w->setForeground(QColor(160, 0, 0));
+        w->setToolTip(warnings.join('\n'));
         table_->setItem(row, Warnings, w);
     }
     table_->setSortingEnabled(true);
@@ -249,24 +267,50 @@ void VnaWindow::markSets() {
     std::vector<double> fs;
     for (const auto& c : batch_.crystals) fs.push_back(c.fit.fitted.fs_Hz());
     sets_ = measurement::matchSets(fs, static_cast<std::size_t>(setSize_->value()));
+    measurement::judgeSets(sets_, batch_.crystals, std::nullopt);
     std::vector<int> setOf(batch_.crystals.size(), -1);
+    std::vector<bool> outlier(batch_.crystals.size(), false);
     for (std::size_t s = 0; s < sets_.size(); ++s)
         for (std::size_t m : sets_[s].members) setOf[m] = static_cast<int>(s);
+    QStringList setWarnings;
+    for (std::size_t s = 0; s < sets_.size(); ++s) {
+        for (std::size_t m : sets_[s].outliers) outlier[m] = true;
+        for (const auto& w : sets_[s].warnings) {
+            // The table names files without their folder; so do its warnings.
+            QString text = QString::fromStdString(w);
+            for (std::size_t m : sets_[s].outliers) {
+                const QString path = QString::fromStdString(batch_.crystals[m].file);
+                text.replace(path, QFileInfo(path).fileName());
+            }
+            setWarnings << QString("Set %1: %2").arg(s + 1).arg(text);
+        }
+    }
+    setWarnings_->setText(setWarnings.join('\n'));
+    setWarnings_->setVisible(!setWarnings.isEmpty());
     const bool sorting = table_->isSortingEnabled();
     table_->setSortingEnabled(false);
     for (int row = 0; row < table_->rowCount(); ++row) {
         const auto index = table_->item(row, File)->data(Qt::UserRole).toULongLong();
         const int s = setOf[index];
         auto* item = table_->item(row, Set);
-        item->setText(s < 0 ? QString() : QString::number(s + 1));
+        item->setText(s < 0 ? QString()
+                            : QString::number(s + 1) + (outlier[index] ? " (outlier)" : ""));
         item->setData(Qt::UserRole + 1, s < 0 ? 1e9 : s + 1);
-        item->setToolTip(s < 0 ? QString()
-                               : QString("spread %1 Hz")
-                                     .arg(sets_[static_cast<std::size_t>(s)].spreadHz, 0, 'f', 1));
+        QString tip;
+        if (s >= 0) {
+            const auto& set = sets_[static_cast<std::size_t>(s)];
+            tip = QString("spread %1 Hz").arg(set.spreadHz, 0, 'f', 1);
+            for (const auto& w : set.warnings) tip += "\n" + QString::fromStdString(w);
+        }
+        item->setToolTip(tip);
+        item->setForeground(s >= 0 && !sets_[static_cast<std::size_t>(s)].warnings.empty()
+                                ? QBrush(QColor(160, 80, 0))
+                                : QBrush());
         const QBrush brush = s < 0 ? QBrush() : QBrush(kSetColours[s % 4]);
         for (int col = 0; col < ColumnCount; ++col) table_->item(row, col)->setBackground(brush);
     }
     table_->setSortingEnabled(sorting);
+    table_->resizeColumnToContents(Set);
     if (!sets_.empty()) {
         // The best set is the one a user most likely wants in the design.
         table_->clearSelection();
@@ -292,12 +336,28 @@ std::vector<std::size_t> VnaWindow::selectedCrystals() const {
     return out;
 }
 
+int VnaWindow::selectedSet() const {
+    const auto selected = selectedCrystals();
+    for (std::size_t s = 0; s < sets_.size(); ++s) {
+        auto members = sets_[s].members;
+        std::sort(members.begin(), members.end());
+        if (members == selected && members.size() >= 2 && members.size() <= 14)
+            return static_cast<int>(s);
+    }
+    return -1;
+}
+
 void VnaWindow::selectionChanged() {
     const auto selected = selectedCrystals();
     useInDesign_->setEnabled(!selected.empty());
-    useInDesign_->setText(selected.size() > 1
-                              ? QString("Use in design (mean of %1)").arg(selected.size())
-                              : QString("Use in design"));
+    const int set = selectedSet();
+    if (set >= 0)
+        useInDesign_->setText(
+            QString("Use set %1 in design (%2 poles)").arg(set + 1).arg(selected.size()));
+    else
+        useInDesign_->setText(selected.size() > 1
+                                  ? QString("Use in design (mean of %1)").arg(selected.size())
+                                  : QString("Use in design"));
     showChart(selected.empty() ? nullptr : &batch_.crystals[selected.front()]);
 }
 
@@ -305,17 +365,9 @@ void VnaWindow::useInDesignClicked() {
     std::vector<measurement::CrystalParameters> chosen;
     for (std::size_t i : selectedCrystals()) chosen.push_back(batch_.crystals[i].fit.fitted);
     if (chosen.empty()) return;
-    const auto texts =
-        measurement::crystalFieldTexts(measurement::meanCrystal(chosen), form_.separator());
-    // As a user would: choose "Lm", fill the crystal's fields, press "Calculate".
-    form_.lmCmClicked(0);
-    form_.form().setText("AEdit1", texts.lmMh);
-    form_.form().setText("AEdit2", texts.fsKhz);
-    form_.form().setText("AEdit3", texts.cpPf);
-    form_.form().setText("AEdit8", texts.rmOhm);
-    mainWindow_.syncFromModel();
-    if (auto* calculate = mainWindow_.findChild<QAbstractButton*>("SpeedButton1"))
-        calculate->click();
+    auto texts = measurement::crystalFieldTexts(measurement::meanCrystal(chosen), separator_);
+    if (selectedSet() >= 0) texts.poles = std::to_string(chosen.size());
+    if (useCrystal_) useCrystal_(texts);
 }
 
 void VnaWindow::saveTableClicked() {
@@ -376,6 +428,17 @@ void VnaWindow::showChart(const measurement::MeasuredCrystal* crystal) {
     for (QAbstractSeries* s :
          std::initializer_list<QAbstractSeries*>{measuredDb, fittedDb, measuredDeg, fittedDeg})
         chart_->addSeries(s);
+    // The floor the fit found, where it hides points of the sweep.
+    QLineSeries* floor = nullptr;
+    if (crystal->fit.pointsBelowFloor > 0) {
+        const double floorDb = 20 * std::log10(crystal->fit.s21Noise.floor);
+        floor = new QLineSeries;
+        floor->setName("noise floor");
+        floor->append(crystal->frequencyHz.front() - fs, floorDb);
+        floor->append(crystal->frequencyHz.back() - fs, floorDb);
+        floor->setPen(QPen(QColor(120, 120, 120), 1, Qt::DashLine));
+        chart_->addSeries(floor);
+    }
 
     auto* x = new QValueAxis;
     x->setTitleText("f - fs [Hz]");
@@ -393,6 +456,10 @@ void VnaWindow::showChart(const measurement::MeasuredCrystal* crystal) {
         s->attachAxis(x);
         s->attachAxis(yDb);
     }
+    if (floor) {
+        floor->attachAxis(x);
+        floor->attachAxis(yDb);
+    }
     for (QAbstractSeries* s :
          {static_cast<QAbstractSeries*>(measuredDeg), static_cast<QAbstractSeries*>(fittedDeg)}) {
         s->attachAxis(x);
@@ -403,19 +470,20 @@ void VnaWindow::showChart(const measurement::MeasuredCrystal* crystal) {
     yDb->applyNiceNumbers();
 }
 
-void installVnaMeasurement(MainForm& form, MainWindow& mainWindow) {
+void installVnaMeasurement(QWidget& mainWindow, char separator, UseCrystal useInDesign) {
     auto* xtal = mainWindow.findChild<QMenu*>("Xtal1");
     if (!xtal) return;
     xtal->addSeparator();
     auto* action = xtal->addAction("VNA Measurement…");
     action->setObjectName("VnaMeasurement1");
-    QObject::connect(action, &QAction::triggered, &mainWindow, [&form, &mainWindow] {
-        auto* window = mainWindow.findChild<VnaWindow*>("TFormVNA");
-        if (!window) window = new VnaWindow(form, mainWindow, &mainWindow);
-        window->show();
-        window->raise();
-        window->activateWindow();
-    });
+    QObject::connect(action, &QAction::triggered, &mainWindow,
+                     [&mainWindow, separator, use = std::move(useInDesign)] {
+                         auto* window = mainWindow.findChild<VnaWindow*>("TFormVNA");
+                         if (!window) window = new VnaWindow(separator, use, &mainWindow);
+                         window->show();
+                         window->raise();
+                         window->activateWindow();
+                     });
 }
 
 } // namespace korvan::gui

@@ -2,7 +2,8 @@
 // The VNA measurement window: sweep files are read and fitted by the core's
 // batch, the crystals are shown in a sortable table with a chart of the
 // selected one, and "Use in design" hands a crystal (or the mean of the
-// selected ones) to the main window as if typed there.
+// selected ones) to whoever the start-up code wired: the main window, which
+// takes it as if typed there.
 
 #include "measurement/crystal_batch.h"
 #include "measurement/crystal_sets.h"
@@ -19,19 +20,17 @@ class QPushButton;
 class QSpinBox;
 class QTableWidget;
 
-namespace korvan {
-class MainForm;
-}
-
 namespace korvan::gui {
 
-class MainWindow;
+// Takes the fitted crystal's field texts into the design.
+using UseCrystal = std::function<void(const measurement::CrystalFieldTexts&)>;
 
 class VnaWindow : public QWidget {
     Q_OBJECT
 
   public:
-    VnaWindow(MainForm& form, MainWindow& mainWindow, QWidget* parent = nullptr);
+    // Numbers are shown and handed over with `separator`.
+    VnaWindow(char separator, UseCrystal useInDesign, QWidget* parent = nullptr);
 
     // Reads and fits the files, replacing what the window showed.
     void openFiles(const QStringList& files);
@@ -50,10 +49,12 @@ class VnaWindow : public QWidget {
     void fillTable();
     void markSets();
     void selectionChanged();
+    // The set whose members are exactly the selected rows, or -1.
+    int selectedSet() const;
     void showChart(const measurement::MeasuredCrystal* crystal);
 
-    MainForm& form_;
-    MainWindow& mainWindow_;
+    char separator_;
+    UseCrystal useCrystal_;
     QStringList files_;
     measurement::Batch batch_;
     std::vector<measurement::CrystalSet> sets_;
@@ -65,11 +66,13 @@ class VnaWindow : public QWidget {
     QPushButton* saveTable_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* errors_ = nullptr;
+    QLabel* setWarnings_ = nullptr;
     QChart* chart_ = nullptr;
 };
 
 // Adds "VNA Measurement..." after a separator at the end of the main
-// window's "Xtal" menu; the window is made on first use.
-void installVnaMeasurement(MainForm& form, MainWindow& mainWindow);
+// window's "Xtal" menu (the menu named "Xtal1"); the window is made on first
+// use, as a child of `mainWindow`.
+void installVnaMeasurement(QWidget& mainWindow, char separator, UseCrystal useInDesign);
 
 } // namespace korvan::gui

@@ -1,6 +1,5 @@
 #include "tools/gui/copying_tool_windows.h"
 
-#include "app/gui/main_window.h"
 #include "tools/gui/cs2cp_window.h"
 #include "tools/gui/lc_match_window.h"
 #include "tools/gui/tuning_window.h"
@@ -10,11 +9,11 @@
 
 namespace korvan::gui {
 
-CopyingToolWindows::CopyingToolWindows(MainWindow& mainWindow, FormModel& mainModel,
-                                       const DesignState& mainState, MessageSink& messages,
-                                       char separator)
-    : main_(mainWindow), mainModel_(mainModel), mainState_(mainState), messages_(messages),
-      separator_(separator) {}
+CopyingToolWindows::CopyingToolWindows(QWidget& mainWindow, std::function<void()> takeMainFields,
+                                       const FormModel& mainModel, const DesignState& mainState,
+                                       MessageSink& messages, char separator)
+    : main_(mainWindow), takeMainFields_(std::move(takeMainFields)), mainModel_(mainModel),
+      mainState_(mainState), messages_(messages), separator_(separator) {}
 
 template <typename Open> void CopyingToolWindows::connectAction(const char* name, Open open) {
     if (auto* action = main_.findChild<QAction*>(name))
@@ -26,7 +25,7 @@ Cs2CpWindow* CopyingToolWindows::addCs2Cp() {
     cs2cp_ = new Cs2CpWindow(mainModel_, &main_, messages_, separator_);
     connectAction("Cs2Cp1", [this] {
         // Typing not yet calculated belongs to what the window copies.
-        main_.takeFields();
+        if (takeMainFields_) takeMainFields_();
         cs2cp_->openModal();
     });
     return cs2cp_;
@@ -37,7 +36,7 @@ LcMatchWindow* CopyingToolWindows::addLcMatch() {
     lcMatch_ = new LcMatchWindow(mainModel_, &main_, messages_, separator_);
     connectAction("Match1", [this] {
         // Typing not yet calculated belongs to what the window copies.
-        main_.takeFields();
+        if (takeMainFields_) takeMainFields_();
         lcMatch_->openModal();
     });
     return lcMatch_;
@@ -45,7 +44,7 @@ LcMatchWindow* CopyingToolWindows::addLcMatch() {
 
 TuningWindow* CopyingToolWindows::addTuning() {
     if (tuning_) return tuning_;
-    MainWindow* mainWindow = &main_;
+    QWidget* mainWindow = &main_;
     const auto pressCalculate = [mainWindow] {
         if (auto* calculate = mainWindow->findChild<QAbstractButton*>("SpeedButton1"))
             calculate->click();

@@ -8,10 +8,11 @@
 #include "model/form_model.h"
 #include "model/messages.h"
 
+#include <functional>
+
+class QWidget;
 
 namespace korvan::gui {
-
-class MainWindow;
 
 class TuningWindow;
 class LcMatchWindow;
@@ -21,10 +22,15 @@ class CopyingToolWindows {
   public:
     // `mainWindow` holds the menu actions XtalTuning1, Match1 and Cs2Cp1 and
     // the "Calculate" button SpeedButton1; `mainModel` and `mainState` are
-    // those of its main form. The windows are children of the main window;
-    // nothing is created until the add functions run, so that the program
-    // can interleave them with the other tool windows in its creation order.
-    CopyingToolWindows(MainWindow& mainWindow, FormModel& mainModel, const DesignState& mainState,
+    // those of its main form, read as the windows open; `takeMainFields`
+    // takes the main window's typing not yet calculated into `mainModel`.
+    // The windows copy what the main window shows, typing included, which
+    // is why they read its model and not the last outcome. They are
+    // children of the main window; nothing is created until the add
+    // functions run, so that the program can interleave them with the other
+    // tool windows in its creation order.
+    CopyingToolWindows(QWidget& mainWindow, std::function<void()> takeMainFields,
+                       const FormModel& mainModel, const DesignState& mainState,
                        MessageSink& messages, char separator);
 
     // Each creates its window once and connects its menu command.
@@ -39,11 +45,11 @@ class CopyingToolWindows {
     Cs2CpWindow* cs2cp() const { return cs2cp_; }
 
   private:
-
     template <typename Open> void connectAction(const char* name, Open open);
 
-    MainWindow& main_;
-    FormModel& mainModel_;
+    QWidget& main_;
+    std::function<void()> takeMainFields_;
+    const FormModel& mainModel_;
     const DesignState& mainState_;
     MessageSink& messages_;
     char separator_;

@@ -6,11 +6,10 @@
 #include "analysis/ladder_model.h"
 
 #include <optional>
-#include <ostream>
 #include <string>
 #include <vector>
 
-namespace korvan::cli {
+namespace korvan::analysis {
 
 enum class PartKind {
     SourceTermination,
@@ -36,9 +35,6 @@ const char* unitName(PartKind kind);
 // Input to output. In the first half of the ladder a mesh's tuning capacitor
 // comes before its crystal, in the second half after it, so the list reads
 // the same from both ends.
-std::vector<Part> partsList(const analysis::LadderModel& ladder, double fsHz);
+std::vector<Part> partsList(const LadderModel& ladder, double fsHz);
 
-// The list as the readable report prints it (pF, kHz, Ohm).
-void writePartsList(std::ostream& out, const std::vector<Part>& parts, char separator);
-
-} // namespace korvan::cli
+} // namespace korvan::analysis

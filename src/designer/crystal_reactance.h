@@ -1,0 +1,39 @@
+#pragma once
+// A lossless crystal's reactance from its four-element model (Lm, Cm in
+// series, shunted by Cp) and the slope parameters a ladder design takes from
+// it. Between fs and fp the crystal is inductive; a mesh pulls it up from fs
+// by the capacitance in its loop.
+
+#include "analysis/ladder_model.h"
+
+namespace korvan::designer {
+
+using analysis::Crystal;
+
+// Series resonance 1/(2 pi sqrt(Lm Cm)) and parallel resonance
+// fs sqrt(1 + Cm/Cp) [Hz]; fp is infinite without a holder capacitance.
+double seriesResonanceHz(const Crystal& c);
+double parallelResonanceHz(const Crystal& c);
+
+// Reactance X [Ohm] of the lossless crystal at f Hz and its derivative
+// dX/domega [H], analytic.
+struct Reactance {
+    double x = 0;
+    double dxdw = 0;
+};
+Reactance crystalReactance(const Crystal& c, double fHz);
+
+// The slope inductance (1/2) dX/domega [H] at f Hz: the inductance of the
+// series resonator that has the crystal's reactance slope there.
+double slopeInductanceH(const Crystal& c, double fHz);
+
+// The loop capacitance that makes a mesh of this crystal resonate at f Hz
+// (X(f) = 1/(omega C)); nullopt-like 0 when f is not between fs and fp.
+double loopCapacitanceF(const Crystal& c, double fHz);
+
+// The frequency at which the crystal in series with `loopF` resonates:
+// between fs and fp, found to a relative 1e-13 within a bounded number of
+// steps.
+double loopResonanceHz(const Crystal& c, double loopF);
+
+} // namespace korvan::designer
