@@ -126,7 +126,7 @@ std::optional<std::string> fixtureProblem(const Fixture& fixture) {
 }
 
 FilterMeasurement deembed(const TouchstoneData& data, const Fixture& fixture,
-                          const TraceNoise& noise) {
+                          const AnalyserNoise& noise) {
     const std::size_t n = data.frequencyHz.size();
     const double z01 = data.referenceOhm;
     const double z02 = data.port2ReferenceOhm > 0 ? data.port2ReferenceOhm : z01;

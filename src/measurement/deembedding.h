@@ -43,8 +43,9 @@ inline constexpr double kMaxPadOhm = 100e3;
 // and 100 kOhm", ...), or nullopt.
 std::optional<std::string> fixtureProblem(const Fixture& fixture);
 
-// The analyser's trace noise, one standard deviation per point.
-struct TraceNoise {
+// The analyser's noise as the weights assume it, one standard deviation per
+// point (the additive floor of S21 is read off the trace itself).
+struct AnalyserNoise {
     double magnitudeDb = 0.05;
     double phaseDeg = 0.5;
     // Absolute error of a reflection after calibration (the residual
@@ -76,7 +77,7 @@ struct FilterMeasurement {
 // Takes the fixture out of a two-port measurement. The fixture must pass
 // fixtureProblem(); `data` must be a two-port.
 FilterMeasurement deembed(const TouchstoneData& data, const Fixture& fixture,
-                          const TraceNoise& noise = {});
+                          const AnalyserNoise& noise = {});
 
 // The filter's S11, S21, S12, S22 at every point, referred to z1Ohm and
 // z2Ohm: a full two-port only (chain not empty).
