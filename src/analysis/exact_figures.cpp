@@ -48,13 +48,14 @@ std::vector<double> searchGrid(double fm) {
 std::optional<ExactFigures> exactFigures(const LadderModel& model, double fm) {
     if (!std::isfinite(fm) || fm <= 0) return std::nullopt;
     std::vector<double> f, lossDb, delayS;
-    for (double x : searchGrid(fm)) {
-        const SParameters p = analyseLadder(model, x);
-        const double loss = -magnitudeDb(p.s21);
-        if (std::isfinite(loss) && std::isfinite(p.groupDelayS)) {
-            f.push_back(x);
+    const std::vector<double> grid = searchGrid(fm);
+    const std::vector<SParameters> response = analyseLadder(model, grid, terminations(model));
+    for (std::size_t i = 0; i < grid.size(); ++i) {
+        const double loss = -magnitudeDb(response[i].s21);
+        if (std::isfinite(loss) && std::isfinite(response[i].groupDelayS)) {
+            f.push_back(grid[i]);
             lossDb.push_back(loss);
-            delayS.push_back(p.groupDelayS);
+            delayS.push_back(response[i].groupDelayS);
         }
     }
     const std::function<double(double)> loss = [&model](double x) { return lossAt(model, x); };

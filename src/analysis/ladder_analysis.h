@@ -1,11 +1,14 @@
 #pragma once
 // Complex S-parameters of a ladder and their derivative with frequency,
-// from the chain (ABCD) matrix of the two-port between the terminations.
+// from the chain (ABCD) matrix of the two-port between the terminations
+// (evaluated by analysis/ladder_chain, four frequencies at a time).
 // This is the plain circuit: no display allowance is added to any loss.
 
 #include "analysis/ladder_model.h"
 
 #include <complex>
+#include <span>
+#include <vector>
 
 namespace korvan::analysis {
 
@@ -32,6 +35,13 @@ SParameters analyseLadder(const LadderModel& model, double fHz, const PortRefere
 inline SParameters analyseLadder(const LadderModel& model, double fHz) {
     return analyseLadder(model, fHz, terminations(model));
 }
+
+// The same at many frequencies at once (vectorised, the ladder prepared
+// once): what sweeps and searches should call. `out` holds fHz.size() values.
+void analyseLadder(const LadderModel& model, std::span<const double> fHz,
+                   const PortReference& reference, std::span<SParameters> out);
+std::vector<SParameters> analyseLadder(const LadderModel& model, std::span<const double> fHz,
+                                       const PortReference& reference);
 
 bool isFinite(const SParameters& s);
 

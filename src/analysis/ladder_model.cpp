@@ -22,4 +22,9 @@ LadderModel ladderFromDesign(const DesignState& s, double rmOhm) {
     return model;
 }
 
+std::string couplingName(int i) {
+    const std::string a = std::to_string(i), b = std::to_string(i + 1);
+    return "Ck" + a + (i + 1 > 9 ? "-" : "") + b;
+}
+
 } // namespace korvan::analysis

@@ -7,6 +7,7 @@
 
 #include "model/design_state.h"
 
+#include <string>
 #include <vector>
 
 namespace korvan::analysis {
@@ -39,5 +40,10 @@ struct LadderModel {
 // stored (single precision), both terminations Zterm, and for QER two
 // crystals in parallel at each end.
 LadderModel ladderFromDesign(const DesignState& state, double rmOhm);
+
+// The name of coupling capacitor i (1-based: between meshes i and i+1) as
+// the window names them, "Ck12"; past mesh 9 the two numbers need a mark
+// between them ("Ck9-10").
+std::string couplingName(int i);
 
 } // namespace korvan::analysis

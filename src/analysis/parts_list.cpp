@@ -32,17 +32,6 @@ const char* unitName(PartKind kind) {
     return "Ohm";
 }
 
-namespace {
-
-// "Ck12" as the window names them; past mesh 9 the two numbers need a mark
-// between them ("Ck9-10").
-std::string couplingName(int i) {
-    const std::string a = std::to_string(i), b = std::to_string(i + 1);
-    return "Ck" + a + (i + 1 > 9 ? "-" : "") + b;
-}
-
-} // namespace
-
 std::vector<Part> partsList(const LadderModel& ladder, double fsHz) {
     std::vector<Part> parts;
     parts.push_back({"Rsource", PartKind::SourceTermination, ladder.sourceOhm, 1, std::nullopt});

@@ -63,12 +63,8 @@ ComplexResponse sweepLadder(const LadderModel& model, const SweepSpan& span,
     out.reference = reference;
     const int n = std::clamp(span.points, 0, kMaxResponsePoints);
     out.fHz.reserve(static_cast<std::size_t>(n));
-    out.s.reserve(static_cast<std::size_t>(n));
-    for (int k = 0; k < n; ++k) {
-        const double f = spanFrequency(span, k);
-        out.fHz.push_back(f);
-        out.s.push_back(analyseLadder(model, f, reference));
-    }
+    for (int k = 0; k < n; ++k) out.fHz.push_back(spanFrequency(span, k));
+    out.s = analyseLadder(model, out.fHz, reference);
     return out;
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli/copying_tool_command.h"
 #include "cli/crystal_tool_commands.h"
+#include "cli/diagnose_command.h"
 #include "cli/ladder_command.h"
 #include "cli/prototype_command.h"
 #include "cli/tolerance_command.h"
@@ -21,14 +22,15 @@ std::span<const Subcommand> subcommands() {
         {"tuning", "Tuning capacitor for a crystal off its nominal frequency", runTuningCommand},
         {"lcmatch", "L-C matching networks between two resistances", runLcMatchCommand},
         {"cs2cp", "Series termination (Rs, Cs) as a parallel one (Rp, Cp)", runCs2CpCommand},
-        {"xtalfit", "Crystal parameters fitted from VNA sweep files, matched sets",
-         runXtalfit},
+        {"xtalfit", "Crystal parameters fitted from VNA sweep files, matched sets", runXtalfit},
         {"tolerance", "Monte Carlo spreads of a design; standard capacitor values",
          runToleranceCommand},
         {"ladder", "A ladder from measured crystals, position by position; build sheet",
          runLadderCommand},
         {"prototype", "Coupled-resonator q and k of any response family, predistorted for qo",
          runPrototypeCommand},
+        {"diagnose", "A built filter's measurement against its ladder: which part is off",
+         runDiagnoseCommand},
     };
     return all;
 }

@@ -211,6 +211,7 @@ class Parser {
         }
         if (static_cast<int>(referencePorts_.size()) >= referenceWanted_) {
             data_.referenceOhm = referencePorts_.front();
+            if (referencePorts_.size() > 1) data_.port2ReferenceOhm = referencePorts_[1];
             referenceWanted_ = 0;
             referencePorts_.clear();
         }

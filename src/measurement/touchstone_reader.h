@@ -17,8 +17,9 @@
 namespace korvan::measurement {
 
 struct TouchstoneData {
-    int ports = 0;              // 1 or 2
-    double referenceOhm = 50.0; // the option line's R (or [Reference] port 1)
+    int ports = 0;                // 1 or 2
+    double referenceOhm = 50.0;   // the option line's R (or [Reference] port 1)
+    double port2ReferenceOhm = 0; // [Reference] port 2 where it differs; 0: as port 1
     std::vector<double> frequencyHz;
     // Per point S11, S21, S12, S22 (a one-port file fills S11 only).
     std::vector<std::array<std::complex<double>, 4>> s;
