@@ -3,7 +3,6 @@
 // design that follows).
 
 #include "designer/crystal_placement.h"
-#include "designer/family_coefficients.h"
 
 #include <benchmark/benchmark.h>
 
@@ -29,15 +28,11 @@ std::vector<designer::NamedCrystal> batch(int m, double spreadHz) {
 
 void BM_DesignFourteen(benchmark::State& state) {
     const auto compensation = static_cast<designer::Compensation>(state.range(0));
-    designer::PlacementRequest p{batch(14, 400),
-                                 designer::familyCoefficients(designer::Family::Chebyshev, 14, 0.1),
-                                 2400,
-                                 {},
-                                 0};
+    designer::PlacementRequest p{batch(14, 400), 14, designer::ResponseShape{}, 2400, {}, 0};
     const auto placed = designer::placeAndDesign(p, designer::Compensation::None);
     designer::DesignRequest r;
     r.crystals = placed.placement.ordered;
-    r.coefficients = p.coefficients;
+    r.shape = p.shape;
     r.bandwidthHz = 2400;
     r.reference = {designer::ReferenceRule::Kind::Position, placed.placement.referencePosition};
     r.compensation = compensation;
@@ -52,11 +47,7 @@ void BM_DesignFourteen(benchmark::State& state) {
 BENCHMARK(BM_DesignFourteen)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_PlaceFourteenOfHundred(benchmark::State& state) {
-    designer::PlacementRequest p{batch(100, 800),
-                                 designer::familyCoefficients(designer::Family::Chebyshev, 14, 0.1),
-                                 2400,
-                                 {},
-                                 0};
+    designer::PlacementRequest p{batch(100, 800), 14, designer::ResponseShape{}, 2400, {}, 0};
     for (auto _ : state) {
         const auto placed = designer::placeAndDesign(p, designer::Compensation::Bandwidth);
         benchmark::DoNotOptimize(placed.design.designHz);
