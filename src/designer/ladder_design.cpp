@@ -1,6 +1,7 @@
 #include "designer/ladder_design.h"
 
 #include "designer/crystal_reactance.h"
+#include "designer/fixed_text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,9 +13,7 @@ namespace korvan::designer {
 namespace {
 
 std::string hz(double value) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.1f Hz", value);
-    return text;
+    return fixedText(value, 1) + " Hz";
 }
 
 void validate(const DesignRequest& r) {
@@ -56,8 +55,7 @@ int referenceIndex(const DesignRequest& r, const std::vector<analysis::Crystal>&
     // that every other mesh can be tuned up to it.
     std::optional<int> tooWide;
     for (int i : tied) {
-        const auto e =
-            synthesiseShape(r.shape, r.compensation, xs, r.bandwidthHz, i).elements;
+        const auto e = synthesiseShape(r.shape, r.compensation, xs, r.bandwidthHz, i).elements;
         if (e && e->unreachable().empty()) return i;
         if (!e && !tooWide) tooWide = i;
     }

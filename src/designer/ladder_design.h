@@ -16,9 +16,9 @@
 
 #include "analysis/exact_figures.h"
 #include "designer/ladder_synthesis.h"
-#include "designer/shaped_synthesis.h"
 #include "designer/named_crystal.h"
 #include "designer/response_shape.h"
+#include "designer/shaped_synthesis.h"
 #include "prototype/coupled_resonator.h"
 
 #include <string>
@@ -26,7 +26,6 @@
 #include <vector>
 
 namespace korvan::designer {
-
 
 // Which mesh goes without a tuning capacitor.
 struct ReferenceRule {

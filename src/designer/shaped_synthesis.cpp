@@ -1,6 +1,7 @@
 #include "designer/shaped_synthesis.h"
 
 #include "designer/crystal_reactance.h"
+#include "designer/fixed_text.h"
 #include "designer/named_crystal.h"
 
 #include <cmath>
@@ -58,10 +59,8 @@ ShapedSynthesis synthesiseShape(const ResponseShape& shape, Compensation compens
         try {
             out.coefficients = shapeCoefficients(shape, n, f.qo);
         } catch (const DesignError& e) {
-            char bw[32];
-            std::snprintf(bw, sizeof bw, "%.1f Hz", bandwidthHz);
             throw DesignError("the crystals lose too much to predistort for a 3 dB bandwidth of " +
-                              std::string(bw) + " (their mean Qu is " +
+                              fixedText(bandwidthHz, 1) + " Hz (their mean Qu is " +
                               std::to_string(std::lround(f.qu)) + "): " + e.what() +
                               "; ask for a wider bandwidth or compensate the bandwidth instead");
         }

@@ -27,8 +27,8 @@ struct Predistortion {
 
 struct ShapedSynthesis {
     prototype::CoupledResonatorCoefficients coefficients; // as synthesised with
-    std::optional<LadderElements> elements; // nullopt: the bandwidth is too wide
-    std::optional<Predistortion> predistortion; // predistort only
+    std::optional<LadderElements> elements;               // nullopt: the bandwidth is too wide
+    std::optional<Predistortion> predistortion;           // predistort only
 };
 
 // The crystals' mean qo and mean Qu in a synthesised ladder, each from the

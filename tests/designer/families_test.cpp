@@ -36,9 +36,9 @@ double familyLossDb(const ResponseShape& shape, int poles, double w) {
 }
 
 struct ShapeCheck {
-    double ilDb = 0;         // the ladder's smallest loss
-    double worstDb = 0;      // largest departure from the family in the 3 dB band
-    double worstEvenDb = 0;  // the same for the mean of the two sides
+    double ilDb = 0;        // the ladder's smallest loss
+    double worstDb = 0;     // largest departure from the family in the 3 dB band
+    double worstEvenDb = 0; // the same for the mean of the two sides
 };
 
 // The ladder's loss above its smallest at w = 0, +-0.25 .. +-1 around
@@ -59,7 +59,8 @@ ShapeCheck shapeOf(const LadderDesign& d, bool withLoss) {
     };
     for (double w : {0.0, 0.25, 0.5, 0.75, 1.0}) {
         const double want = familyLossDb(d.shape, static_cast<int>(d.positions.size()), w);
-        out.worstDb = std::max({out.worstDb, std::fabs(loss(w) - want), std::fabs(loss(-w) - want)});
+        out.worstDb =
+            std::max({out.worstDb, std::fabs(loss(w) - want), std::fabs(loss(-w) - want)});
         out.worstEvenDb = std::max(out.worstEvenDb, std::fabs(0.5 * (loss(w) + loss(-w)) - want));
     }
     return out;
@@ -117,8 +118,8 @@ TEST(families_test, predistortedKeepsTheShapeAtThePrototypesLoss) {
             ASSERT_TRUE(d.predistortion) << what;
             const double il = d.predistortion->prototypeLossDb;
             EXPECT_GT(il, 1) << what;
-            EXPECT_NEAR(il, shapeCoefficients(shape, poles, d.predistortion->meanQo).insertionLossDb,
-                        1e-9)
+            EXPECT_NEAR(
+                il, shapeCoefficients(shape, poles, d.predistortion->meanQo).insertionLossDb, 1e-9)
                 << what;
             const ShapeCheck s = shapeOf(d, true);
             EXPECT_LT(s.worstDb, 0.1) << what;
@@ -126,9 +127,9 @@ TEST(families_test, predistortedKeepsTheShapeAtThePrototypesLoss) {
             EXPECT_NEAR(*d.asBuilt.levels[0].bandwidthHz(), 2400, 0.01 * 2400) << what;
         }
     }
-    const ResponseShape lossSensitive[] = {
-        {prototype::Family::Butterworth, 0}, {prototype::Family::Chebyshev, 0.1},
-        {prototype::Family::Legendre, 0}};
+    const ResponseShape lossSensitive[] = {{prototype::Family::Butterworth, 0},
+                                           {prototype::Family::Chebyshev, 0.1},
+                                           {prototype::Family::Legendre, 0}};
     for (const ResponseShape& shape : lossSensitive) {
         const int poles = shape.hasRipple() ? 4 : 6;
         const std::string what = std::string(shapeName(shape)) + ", 4 pF";

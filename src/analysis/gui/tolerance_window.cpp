@@ -270,7 +270,43 @@ QString ToleranceWindow::number(double value, int decimals) const {
     return QString::fromStdString(numeric::formatFixed(value, 15, decimals, separator_));
 }
 
+void ToleranceWindow::forgetResult(const QString& status) {
+    result_.reset();
+    figures_->setRowCount(0);
+    for (QChartView* view : {rippleView_, bw3View_}) {
+        view->chart()->removeAllSeries();
+        for (QAbstractAxis* axis : view->chart()->axes()) {
+            view->chart()->removeAxis(axis);
+            delete axis;
+        }
+    }
+    yield_->clear();
+    progress_->setValue(0);
+    status_->setText(status);
+}
+
+void ToleranceWindow::analyseLadder(const ToleranceDesign& design, const QString& source) {
+    if (running()) {
+        status_->setText("A run is going: cancel it or let it finish, then press "
+                         "\"Tolerance\u2026\" again.");
+    } else {
+        given_ = design;
+        setWindowTitle("Tolerance analysis: " + source);
+        forgetResult("Analysing the ladder of the " + source + ".");
+        showStandardValues();
+        drawNominal();
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
 void ToleranceWindow::open() {
+    if (given_ && !running()) {
+        given_.reset();
+        setWindowTitle("Tolerance analysis");
+        forgetResult("Analysing the main window's design.");
+    }
     showStandardValues();
     if (!result_) drawNominal();
     show();
@@ -279,6 +315,7 @@ void ToleranceWindow::open() {
 }
 
 void ToleranceWindow::designChanged() {
+    if (given_) return; // the main design is not the one shown
     // Hidden, the window only notes the change: open() draws the design
     // then, and the main window's calculations do not pay for it.
     if (isVisible()) {
@@ -290,6 +327,7 @@ void ToleranceWindow::designChanged() {
 }
 
 std::optional<ToleranceDesign> ToleranceWindow::currentDesign(QString* problem) const {
+    if (given_) return given_;
     const OutcomePtr& outcome = outcomes_.current();
     if (!outcome) {
         *problem = "The design is not complete: calculate a filter in the main window first.";
