@@ -27,8 +27,10 @@ cairo_status_t appendTo(void* closure, const unsigned char* data, unsigned int l
 
 // Locale-free: the window's process runs in the user's locale.
 std::string format(const char* pattern, double value) {
-    // Only "%.Nf" patterns are used.
-    return fixedText(value, pattern[2] - '0');
+    // Only "%.Nf" and "%+.Nf" patterns are used.
+    const bool sign = pattern[1] == '+';
+    const std::string text = fixedText(value, pattern[sign ? 3 : 2] - '0');
+    return sign && text.front() != '-' ? "+" + text : text;
 }
 
 std::string pf(double f) {
@@ -242,12 +244,15 @@ std::string buildSheetPdf(const LadderDesign& d, const BuildSheet& s) {
     p.text(kMargin, y,
            std::to_string(d.positions.size()) + " crystals, " + shapeText(d.shape) +
                ", 3 dB bandwidth " + format("%.1f", d.wantedBandwidthHz) + " Hz centred on " +
-               format("%.1f", d.designHz) +
-               " Hz; compensation: " + std::string(compensationName(d.compensation)) +
-               (d.predistortion ? " (qo " + format("%.2f", d.predistortion->meanQo) + ", costs " +
-                                      format("%.2f", d.predistortion->prototypeLossDb) + " dB)"
-                                : std::string()) +
-               "; no Cs at position " + std::to_string(d.referencePosition));
+               format("%.1f", d.designHz) + " Hz; no Cs at position " +
+               std::to_string(d.referencePosition));
+    y += 10;
+    p.text(kMargin, y,
+           "Compensation: " + std::string(compensationName(d.compensation)) +
+               (d.predistortion ? "; predistorted for the crystals' mean qo " +
+                                      format("%.2f", d.predistortion->meanQo) + ", which costs " +
+                                      format("%.2f", d.predistortion->prototypeLossDb) + " dB"
+                                : std::string()));
     y += 6;
     schematic(p, d, y);
     y += 84;

@@ -1,10 +1,12 @@
 #include "designer/gui/crystal_table.h"
 
 #include "designer/crystal_reactance.h"
+#include "designer/fixed_text.h"
 #include "numeric/number_text.h"
 
 #include <QHeaderView>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 
@@ -42,10 +44,21 @@ CrystalTable::CrystalTable(char separator, QWidget* parent)
     horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     horizontalHeader()->setStretchLastSection(true);
     connect(this, &QTableWidget::cellChanged, this, &CrystalTable::cellEdited);
+    fitColumns();
+}
+
+void CrystalTable::fitColumns() {
+    // Every column in view beside the design inputs; long names are cut
+    // (their tool tip holds them whole).
+    constexpr int kWidths[] = {110, 84, 72, 64, 54};
+    resizeColumnsToContents();
+    for (int col = Name; col <= Cp; ++col)
+        setColumnWidth(col, col == Name ? std::min(std::max(columnWidth(col), 70), 140)
+                                        : std::max(columnWidth(col), kWidths[col]));
 }
 
 QString CrystalTable::number(double value, int decimals) const {
-    return QString::fromStdString(numeric::formatFixed(value, 30, decimals, separator_));
+    return QString::fromStdString(fixedText(value, decimals, separator_));
 }
 
 void CrystalTable::setRow(int row, const NamedCrystal& c) {
@@ -76,7 +89,7 @@ void CrystalTable::setCrystals(const std::vector<NamedCrystal>& crystals) {
     setRowCount(static_cast<int>(crystals.size()));
     for (std::size_t i = 0; i < crystals.size(); ++i) setRow(static_cast<int>(i), crystals[i]);
     filling_ = false;
-    resizeColumnsToContents();
+    fitColumns();
     emit crystalsEdited();
 }
 
@@ -163,6 +176,7 @@ void CrystalTable::addCrystal() {
     insertRow(row);
     setRow(row, c);
     setCurrentCell(row, Name);
+    fitColumns();
     emit crystalsEdited();
 }
 

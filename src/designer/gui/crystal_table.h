@@ -41,6 +41,7 @@ class CrystalTable : public QTableWidget {
     void refreshRow(int row);
     std::optional<double> cellValue(int row, int column) const;
     QString number(double value, int decimals) const;
+    void fitColumns();
 
     char separator_;
     bool filling_ = false;

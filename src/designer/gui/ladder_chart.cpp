@@ -72,8 +72,10 @@ void LadderChart::showDesign(const LadderCurves& c, double centreHz, const QStri
     x_->setRange(c.fHz.front() - centreHz, c.fHz.back() - centreHz);
     db_ = new QValueAxis;
     db_->setTitleText("S21 [dB]");
+    db_->setLabelFormat("%.0f");
     delay_ = new QValueAxis;
     delay_->setTitleText("group delay [\u00b5s]");
+    delay_->setLabelFormat("%.0f");
     chart()->addAxis(x_, Qt::AlignBottom);
     chart()->addAxis(db_, Qt::AlignLeft);
     chart()->addAxis(delay_, Qt::AlignRight);

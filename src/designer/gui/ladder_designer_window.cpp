@@ -623,6 +623,8 @@ void LadderDesignerWindow::fillPositions() {
     const auto& sheet = designed_->sheet;
     positions_->setRowCount(static_cast<int>(d.positions.size()));
     const auto pf = [this](double f) { return f > 0 ? number(f * 1e12, 2) : QString("none"); };
+    // Standard parts and trimmers as they are marked: one decimal.
+    const auto part = [this](double f) { return number(f * 1e12, 1); };
     for (std::size_t i = 0; i < d.positions.size(); ++i) {
         const auto& p = d.positions[i];
         const auto& l = sheet.tuning[i];
@@ -631,17 +633,16 @@ void LadderDesignerWindow::fillPositions() {
         setCell(positions_, row, 1, QString::fromStdString(p.crystal.name), false);
         setCell(positions_, row, 2, number(seriesResonanceHz(p.crystal.model), 1));
         setCell(positions_, row, 3, pf(p.csF));
-        QString standard = pf(l.nearestF);
+        QString standard = part(l.nearestF);
         if (l.pair.larger > 0 && sheet.options.standard.pairs)
-            standard = number(l.pair.larger * 1e12, 1) + " + " + number(l.pair.smaller * 1e12, 1);
+            standard = part(l.pair.larger) + " + " + part(l.pair.smaller);
         setCell(positions_, row, 4, p.csF > 0 ? standard : QString("none"));
         QString trimmer = "-";
         if (l.trimmer)
-            trimmer = (l.trimmer->fixedF > 0 ? pf(l.trimmer->fixedF) + " + " : QString()) +
-                      number(l.trimmer->minF * 1e12, 1) + " - " + number(l.trimmer->maxF * 1e12, 1);
+            trimmer = (l.trimmer->fixedF > 0 ? part(l.trimmer->fixedF) + " + " : QString()) +
+                      part(l.trimmer->minF) + " - " + part(l.trimmer->maxF);
         else if (p.csF > 0)
-            trimmer = "none spans " + number(l.coverLowF * 1e12, 1) + " - " +
-                      number(l.coverHighF * 1e12, 1);
+            trimmer = "none spans " + part(l.coverLowF) + " - " + part(l.coverHighF);
         setCell(positions_, row, 5, trimmer);
         setCell(positions_, row, 6, number(p.meshHz, 1));
         QString offset = number(p.meshOffsetHz, 1);
