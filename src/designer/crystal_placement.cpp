@@ -33,8 +33,10 @@ struct Profile {
 };
 Profile typicalLadder(const analysis::Crystal& typical, const PlacementRequest& r, int n) {
     const std::vector<analysis::Crystal> xs(static_cast<std::size_t>(n), typical);
+    const auto lossless = shapeCoefficients(r.shape, n);
     for (int i = 0; i < n; ++i) {
-        const auto e = synthesiseShape(r.shape, r.compensation, xs, r.bandwidthHz, i).elements;
+        const auto e =
+            synthesiseShape(r.shape, lossless, r.compensation, xs, r.bandwidthHz, i).elements;
         if (e && e->unreachable().empty()) return {*e, i};
     }
     throw DesignError("a 3 dB bandwidth of " +

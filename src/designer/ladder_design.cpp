@@ -32,7 +32,8 @@ SynthesisInput inputFor(const prototype::CoupledResonatorCoefficients& q,
     return {xs, &q, bandwidthHz, reference};
 }
 
-int referenceIndex(const DesignRequest& r, const std::vector<analysis::Crystal>& xs) {
+int referenceIndex(const DesignRequest& r, const std::vector<analysis::Crystal>& xs,
+                   const prototype::CoupledResonatorCoefficients& lossless) {
     const int n = static_cast<int>(xs.size());
     switch (r.reference.kind) {
     case ReferenceRule::Kind::Position:
@@ -55,7 +56,8 @@ int referenceIndex(const DesignRequest& r, const std::vector<analysis::Crystal>&
     // that every other mesh can be tuned up to it.
     std::optional<int> tooWide;
     for (int i : tied) {
-        const auto e = synthesiseShape(r.shape, r.compensation, xs, r.bandwidthHz, i).elements;
+        const auto e =
+            synthesiseShape(r.shape, lossless, r.compensation, xs, r.bandwidthHz, i).elements;
         if (e && e->unreachable().empty()) return i;
         if (!e && !tooWide) tooWide = i;
     }
@@ -151,7 +153,7 @@ LadderDesign designLadder(const DesignRequest& r) {
     const std::vector<analysis::Crystal> xs = models(r.crystals);
     const int n = static_cast<int>(xs.size());
     const auto lossless = shapeCoefficients(r.shape, n);
-    const int ref = referenceIndex(r, xs);
+    const int ref = referenceIndex(r, xs, lossless);
     const double wanted = r.bandwidthHz;
     const bool lossy = r.compensation != Compensation::None;
 
@@ -168,7 +170,7 @@ LadderDesign designLadder(const DesignRequest& r) {
     std::optional<LadderElements> e;
     std::optional<analysis::ExactFigures> figures;
     for (int step = 1;; ++step) {
-        synthesised = synthesiseShape(r.shape, r.compensation, xs, designBw, ref);
+        synthesised = synthesiseShape(r.shape, lossless, r.compensation, xs, designBw, ref);
         e = synthesised.elements;
         if (!e) {
             const double widest = widestBandwidthHz(lossless, xs, ref, designBw);

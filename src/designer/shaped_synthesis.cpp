@@ -36,12 +36,14 @@ QualityFactors meanQualityFactors(const LadderElements& e,
     return {sum.qo / n, sum.qu / n};
 }
 
-ShapedSynthesis synthesiseShape(const ResponseShape& shape, Compensation compensation,
+ShapedSynthesis synthesiseShape(const ResponseShape& shape,
+                                const prototype::CoupledResonatorCoefficients& lossless,
+                                Compensation compensation,
                                 std::span<const analysis::Crystal> crystals, double bandwidthHz,
                                 int reference) {
     const int n = static_cast<int>(crystals.size());
     ShapedSynthesis out;
-    out.coefficients = shapeCoefficients(shape, n);
+    out.coefficients = lossless;
     const auto synthesised = [&] {
         return synthesise({crystals, &out.coefficients, bandwidthHz, reference},
                           Linearisation::BandEdge);
@@ -54,7 +56,7 @@ ShapedSynthesis synthesiseShape(const ResponseShape& shape, Compensation compens
         const QualityFactors f = meanQualityFactors(*out.elements, crystals, bandwidthHz);
         if (!std::isfinite(f.qo)) // lossless crystals: nothing to predistort for
             throw DesignError("predistortion needs crystals with loss: their Rm is 0");
-        if (std::fabs(f.qo - previousQo) <= 1e-9 * f.qo) break;
+        if (std::fabs(f.qo - previousQo) <= 1e-6 * f.qo) break; // far below what shows
         Predistortion p{f.qo, f.qu, shapeMinimumQo(shape, n), 0};
         try {
             out.coefficients = shapeCoefficients(shape, n, f.qo);

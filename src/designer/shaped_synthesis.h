@@ -40,9 +40,13 @@ struct QualityFactors {
 QualityFactors meanQualityFactors(const LadderElements& e,
                                   std::span<const analysis::Crystal> crystals, double bandwidthHz);
 
-// Only Predistort changes the coefficients. DesignError, naming the
-// crystals' Qu and the family's minimum qo, when they lose too much.
-ShapedSynthesis synthesiseShape(const ResponseShape& shape, Compensation compensation,
+// `lossless`: the shape's lossless coefficients for these crystals (the
+// caller computes them once). Only Predistort changes them. DesignError,
+// naming the crystals' Qu and the family's minimum qo, when they lose too
+// much.
+ShapedSynthesis synthesiseShape(const ResponseShape& shape,
+                                const prototype::CoupledResonatorCoefficients& lossless,
+                                Compensation compensation,
                                 std::span<const analysis::Crystal> crystals, double bandwidthHz,
                                 int reference);
 
