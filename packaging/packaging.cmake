@@ -33,6 +33,7 @@ if(KORVAN_BUILD_TESTS)
                ./usr/share/icons/hicolor/scalable/apps/${KORVAN_APP_ID}.svg)
         add_test(NAME desktop.help_pdfs
                  COMMAND ${CMAKE_COMMAND} -DHELP_DIR=${CMAKE_BINARY_DIR}/docs/help
+                         -DHELP_SRC=${CMAKE_SOURCE_DIR}/docs/help
                          -P ${pkg}/check_help_pdfs.cmake)
     endif()
 endif()

@@ -44,7 +44,7 @@ DesignOutcome::DesignOutcome(const DesignState& state, double rmOhm, const FormM
                              char separator)
     : state_(state), rmOhm_(rmOhm), ladder_(ladderFromDesign(state, rmOhm)),
       parts_(partsList(ladder_, state.fs)), sweepHz_(response::sweepFrequencies(state)),
-      allowanceDb_(static_cast<double>(response::lossAllowanceDb(state.Qu))),
+      allowanceDb_(static_cast<double>(response::lossAllowanceDb(state.Qu))), separator_(separator),
       bandwidthsHz_(analysis::labelBandwidthsHz(state, form, separator)),
       offsetsHz_(analysis::labelOffsetsHz(state, form, separator)) {}
 

@@ -65,6 +65,8 @@ class DesignOutcome {
     const std::vector<Part>& parts() const { return parts_; }
     const std::vector<double>& sweepHz() const { return sweepHz_; }
     double lossAllowanceDb() const { return allowanceDb_; }
+    // The decimal separator the calculation read and wrote its texts with.
+    char separator() const { return separator_; }
 
     const LabelValues& labelBandwidthsHz() const { return bandwidthsHz_; }
     const LabelValues& labelOffsetsHz() const { return offsetsHz_; }
@@ -88,6 +90,7 @@ class DesignOutcome {
     std::vector<Part> parts_;
     std::vector<double> sweepHz_;
     double allowanceDb_;
+    char separator_;
     LabelValues bandwidthsHz_;
     LabelValues offsetsHz_;
     mutable std::once_flag exactOnce_;

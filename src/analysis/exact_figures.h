@@ -1,13 +1,17 @@
 #pragma once
-// Figures of the continuous response, independent of any display span:
-// insertion loss, bandwidths and their edges at fixed levels, pass-band
-// ripple and the group-delay peak, each found by root finding or a
-// bracketed extremum search on the analysis itself (to 0.01 Hz).
+// Figures of a ladder's continuous response, independent of any display
+// span: insertion loss, the bands at fixed levels, the ripple and the dips
+// of the pass band (all as passband_figures.h defines them), and the
+// group-delay peak. The response is sampled on a grid around fm, fine near
+// it and coarser far out, and each figure is then found on the analysis
+// itself between the grid points around it.
 
 #include "analysis/ladder_analysis.h"
+#include "analysis/passband_figures.h"
 
 #include <array>
 #include <optional>
+#include <vector>
 
 namespace korvan::analysis {
 
@@ -27,10 +31,12 @@ struct LevelEdges {
 struct ExactFigures {
     double ilDb = 0; // smallest loss of the plain ladder (positive dB)
     double ilHz = 0; // where it lies
-    // Largest loss between the outermost pass-band minima, less ilDb; 0 for
-    // a single minimum.
-    double rippleDb = 0;
+    // Largest loss between the outermost loss minima of the 3 dB band, less
+    // ilDb; 0 for a single minimum, above 3 dB when the band has dips, and
+    // nullopt when the 3 dB band is not reached within the search.
+    std::optional<double> rippleDb;
     std::array<LevelEdges, kExactLevelsDb.size()> levels;
+    std::vector<PassbandDip> dips;
     // Largest group delay between the 6 dB edges (nullopt without them).
     std::optional<double> groupDelayPeakS;
     std::optional<double> groupDelayPeakHz;

@@ -1,10 +1,12 @@
 #include "analysis/response_export.h"
 
 #include "model/text_file.h"
+#include "numeric/number_text.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 
 namespace korvan::analysis {
 
@@ -82,6 +84,23 @@ std::vector<std::string> designDescription(const DesignState& s, double rmOhm) {
         "Design: fm = " + exactNumber(s.fm) + " Hz, Zterm = " + exactNumber(s.Zterm) + " Ohm",
         "Plain ladder: no display allowance is added to the loss",
     };
+}
+
+std::string pictureCaption(const DesignState& s, double referenceOhm, char sep) {
+    const auto fixed = [sep](double v, int decimals) {
+        return numeric::formatFixed(v, 15, decimals, sep);
+    };
+    std::string type = s.IsQER    ? "QER"
+                       : s.IsCohn ? "Cohn"
+                       : s.PBripple > 0
+                           ? "Chebyshev " + numeric::formatGeneral(s.PBripple, sep) + " dB"
+                           : "Butterworth";
+    std::string text = std::string(kProgram) + "  " + type + ", " + std::to_string(s.Poles) +
+                       " poles, fm " + fixed(s.fm * 0.001, 3) + " kHz, B3db " +
+                       fixed(s.B3db * 0.001, 3) + " kHz, Zterm " + fixed(s.Zterm, 1) + " Ohm";
+    if (std::fabs(referenceOhm - s.Zterm) > 1e-6 * s.Zterm)
+        text += " (chart referred to " + numeric::formatGeneral(referenceOhm, sep) + " Ohm)";
+    return text;
 }
 
 std::string touchstoneText(const ComplexResponse& r, TouchstoneFormat format,

@@ -22,6 +22,11 @@ std::optional<TouchstoneFormat> parseTouchstoneFormat(std::string_view text);
 // to (without the comment mark). rmOhm is the converted loss field.
 std::vector<std::string> designDescription(const DesignState& state, double rmOhm);
 
+// One line that names the design of a saved picture: type, poles, fm,
+// the 3 dB bandwidth asked, the termination, and the reference of the
+// chart when it is not the termination.
+std::string pictureCaption(const DesignState& state, double referenceOhm, char separator);
+
 // Touchstone 1.1 two-port: comments, "# Hz S DB R <ref>", then per line
 // f, S11, S21, S12, S22. Both ports must share one reference resistance.
 std::string touchstoneText(const ComplexResponse& response, TouchstoneFormat format,

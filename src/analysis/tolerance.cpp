@@ -96,14 +96,9 @@ void drawTrial(const LadderModel& start, const ToleranceSpreads& sp, TrialRandom
 }
 
 bool withinLimits(const ResponseFigures& r, const ToleranceLimits& lim, double nominalBw3) {
-    const auto& v = r.value;
-    if (lim.rippleMaxDb && !(v[kRipple] && *v[kRipple] <= *lim.rippleMaxDb)) return false;
-    if (lim.ilMaxDb && !(v[kIL] && *v[kIL] <= *lim.ilMaxDb)) return false;
-    if (lim.bw3Pct &&
-        !(v[kBw3] && std::abs(*v[kBw3] - nominalBw3) <= *lim.bw3Pct / 100 * nominalBw3))
-        return false;
-    if (lim.centreShiftHz && !(v[kCentreShift] && std::abs(*v[kCentreShift]) <= *lim.centreShiftHz))
-        return false;
+    for (const LimitKind kind :
+         {LimitKind::Ripple, LimitKind::Il, LimitKind::Bw3, LimitKind::CentreShift})
+        if (keepsLimit(r, lim, kind, nominalBw3) == false) return false;
     return true;
 }
 
@@ -146,6 +141,42 @@ std::string spreadProblem(const char* what, const Spread& s, double max, const c
 
 } // namespace
 
+ToleranceLimits suggestedLimits(const ToleranceDesign& d) {
+    ToleranceLimits lim;
+    lim.rippleMaxDb = (d.askedRippleDb ? std::max(0.0, *d.askedRippleDb) : 0.5) + 0.5;
+    lim.bw3Pct = 5;
+    if (d.askedBw3Hz > 0) lim.bw3ReferenceHz = d.askedBw3Hz;
+    return lim;
+}
+
+std::pair<double, double> bw3Window(const ToleranceLimits& lim, double nominalBw3) {
+    const double reference = lim.bw3ReferenceHz.value_or(nominalBw3);
+    const double half = lim.bw3Pct.value_or(0) / 100 * reference;
+    return {reference - half, reference + half};
+}
+
+std::optional<bool> keepsLimit(const ResponseFigures& r, const ToleranceLimits& lim, LimitKind kind,
+                               double nominalBw3) {
+    const auto& v = r.value;
+    switch (kind) {
+    case LimitKind::Ripple:
+        if (!lim.rippleMaxDb) return std::nullopt;
+        return v[kRipple] && *v[kRipple] <= *lim.rippleMaxDb;
+    case LimitKind::Il:
+        if (!lim.ilMaxDb) return std::nullopt;
+        return v[kIL] && *v[kIL] <= *lim.ilMaxDb;
+    case LimitKind::Bw3: {
+        if (!lim.bw3Pct) return std::nullopt;
+        const auto [low, high] = bw3Window(lim, nominalBw3);
+        return v[kBw3] && *v[kBw3] >= low && *v[kBw3] <= high;
+    }
+    case LimitKind::CentreShift:
+        if (!lim.centreShiftHz) return std::nullopt;
+        return v[kCentreShift] && std::abs(*v[kCentreShift]) <= *lim.centreShiftHz;
+    }
+    return std::nullopt;
+}
+
 std::string standardChoiceName(const StandardChoice& choice) {
     return std::string(seriesName(choice.series)) + (choice.pairs ? " pairs" : "");
 }
@@ -176,7 +207,10 @@ StandardLadder standardLadder(const LadderModel& ideal, const StandardChoice& ch
 }
 
 ToleranceDesign toleranceDesign(const DesignOutcome& outcome) {
-    return {outcome.ladder(), outcome.sweepHz(), outcome.lossAllowanceDb()};
+    const DesignState& s = outcome.state();
+    const bool rippleEntered = !s.IsCohn && !s.IsQER;
+    return {outcome.ladder(), outcome.sweepHz(), outcome.lossAllowanceDb(), s.B3db,
+            rippleEntered ? std::optional<double>(s.PBripple) : std::nullopt};
 }
 
 std::optional<ResponseFigures> ladderFigures(const ToleranceDesign& design,
@@ -220,6 +254,7 @@ std::vector<std::string> validateJob(const ToleranceJob& job) {
     };
     limit(job.limits.rippleMaxDb, "the ripple", true);
     limit(job.limits.bw3Pct, "the 3 dB bandwidth", false);
+    limit(job.limits.bw3ReferenceHz, "the asked 3 dB bandwidth", false);
     limit(job.limits.ilMaxDb, "the insertion loss", true);
     limit(job.limits.centreShiftHz, "the centre shift", true);
     return problems;
@@ -239,6 +274,7 @@ ToleranceResult runTolerance(const ToleranceJob& job, const RunControl& control)
     result.trials = n;
     result.seed = job.seed;
     result.nominal = *ladderFigures(design, design.ladder, 0);
+    result.allowanceDb = design.allowanceDb;
     result.nominalLossDb.resize(points);
     LossSweep(design.frequencies, design.allowanceDb).run(design.ladder, result.nominalLossDb);
     const double centre = result.nominal.centreHz;

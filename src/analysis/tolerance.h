@@ -65,17 +65,40 @@ struct ToleranceDesign {
     LadderModel ladder;
     std::vector<double> frequencies;
     double allowanceDb = 0;
+    // What the design was asked for: its 3 dB bandwidth, and the ripple
+    // entered (none for types that take none, as Cohn and QER).
+    double askedBw3Hz = 0;
+    std::optional<double> askedRippleDb;
 };
-// The outcome's ladder, sweep frequencies and allowance.
+// The outcome's ladder, sweep frequencies and allowance, and what its
+// inputs asked for.
 ToleranceDesign toleranceDesign(const DesignOutcome& outcome);
 
 // Yield limits; an empty one is not checked.
 struct ToleranceLimits {
     std::optional<double> rippleMaxDb;
-    std::optional<double> bw3Pct; // within +- of the nominal 3 dB bandwidth
+    std::optional<double> bw3Pct; // within +- of bw3ReferenceHz
+    // What the 3 dB bandwidth is measured against: the one the design was
+    // asked for (B3db), or, when empty, the nominal design's own.
+    std::optional<double> bw3ReferenceHz;
     std::optional<double> ilMaxDb;
     std::optional<double> centreShiftHz; // within +-
 };
+
+// Limits from what the user asked of the design: the ripple entered plus
+// 0.5 dB (Chebyshev/Butterworth; 1 dB for Cohn and QER, which take no
+// ripple), and the 3 dB bandwidth within 5 % of the one asked (B3db).
+ToleranceLimits suggestedLimits(const ToleranceDesign& design);
+
+enum class LimitKind { Ripple, Bw3, Il, CentreShift };
+
+// The 3 dB bandwidths [Hz] the bandwidth limit lets through, {low, high};
+// the limit must be set.
+std::pair<double, double> bw3Window(const ToleranceLimits& limits, double nominalBw3Hz);
+
+// Whether figures keep one limit; nullopt when that limit is not set.
+std::optional<bool> keepsLimit(const ResponseFigures& figures, const ToleranceLimits& limits,
+                               LimitKind kind, double nominalBw3Hz);
 
 struct ToleranceJob {
     ToleranceDesign design;
@@ -115,6 +138,7 @@ struct ToleranceResult {
     std::uint64_t seed = 0;
     int threads = 0;
     ResponseFigures nominal;
+    double allowanceDb = 0;                  // in every loss, as the design's sweep adds it
     std::vector<double> nominalLossDb;       // the nominal design at the envelope's frequencies
     std::optional<ResponseFigures> standard; // the snapped design, when chosen
     std::array<FigureStats, kFigureCount> stats{};

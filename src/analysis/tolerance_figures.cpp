@@ -1,5 +1,7 @@
 #include "analysis/tolerance_figures.h"
 
+#include "analysis/passband_figures.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -158,64 +160,21 @@ bool LossSweep::run(const LadderModel& model, std::span<double> lossDb) {
     return finite;
 }
 
-namespace {
-
-// Lowest and highest frequency where the loss crosses `level`, interpolated
-// between the samples around each crossing; nullopt when either skirt does
-// not rise above the level inside the span.
-std::optional<std::pair<double, double>> crossings(std::span<const double> loss,
-                                                   std::span<const double> f, double level) {
-    const std::size_t n = loss.size();
-    std::size_t lo = 0;
-    while (lo < n && loss[lo] > level) ++lo;
-    if (lo == 0 || lo == n) return std::nullopt;
-    std::size_t hi = n - 1;
-    while (loss[hi] > level) --hi;
-    if (hi == n - 1) return std::nullopt;
-    const auto at = [&](std::size_t above, std::size_t below) {
-        return f[above] +
-               (f[below] - f[above]) * (loss[above] - level) / (loss[above] - loss[below]);
-    };
-    return std::pair{at(lo - 1, lo), at(hi + 1, hi)};
-}
-
-} // namespace
-
 std::optional<ResponseFigures> responseFigures(std::span<const double> loss,
                                                std::span<const double> f, double nominalCentreHz) {
-    if (loss.size() < 3 || loss.size() != f.size()) return std::nullopt;
-    for (double v : loss)
-        if (!std::isfinite(v)) return std::nullopt;
-    const double il = *std::min_element(loss.begin(), loss.end());
-    const auto band3 = crossings(loss, f, il + 3);
-    if (!band3) return std::nullopt;
+    const LossCurve curve{f, loss};
+    const auto band = readPassband(curve);
+    if (!band || !band->band3) return std::nullopt;
 
     ResponseFigures r;
-    r.value[kIL] = il;
-    r.centreHz = (band3->first + band3->second) / 2;
+    r.value[kIL] = band->ilDb;
+    r.value[kRipple] = band->rippleDb;
+    r.centreHz = band->band3->centreHz();
     r.value[kCentreShift] = r.centreHz - nominalCentreHz;
-    r.value[kBw3] = band3->second - band3->first;
+    r.value[kBw3] = band->band3->widthHz();
     const std::pair<Figure, double> levels[] = {{kBw6, 6}, {kBw20, 20}, {kBw60, 60}};
     for (const auto& [figure, db] : levels)
-        if (const auto c = crossings(loss, f, il + db)) r.value[figure] = c->second - c->first;
-
-    // The samples inside the 3 dB band: first and last at or below IL + 3 dB.
-    std::size_t lo = 0, hi = loss.size() - 1;
-    while (loss[lo] > il + 3) ++lo;
-    while (loss[hi] > il + 3) --hi;
-    // A local minimum is lower than the sample after it and not higher than
-    // the one before (a flat bottom counts once, at its right end).
-    std::optional<std::size_t> first, last;
-    for (std::size_t k = std::max<std::size_t>(lo, 1); k <= hi && k + 1 < loss.size(); ++k)
-        if (loss[k] <= loss[k - 1] && loss[k] < loss[k + 1]) {
-            if (!first) first = k;
-            last = k;
-        }
-    double peak = il;
-    if (first)
-        peak = *std::max_element(loss.begin() + static_cast<std::ptrdiff_t>(*first),
-                                 loss.begin() + static_cast<std::ptrdiff_t>(*last) + 1);
-    r.value[kRipple] = peak - il;
+        if (const auto e = outerCrossings(curve, band->ilDb + db)) r.value[figure] = e->widthHz();
     return r;
 }
 

@@ -57,15 +57,11 @@ class LossSweep {
     double allowanceDb_;
 };
 
-// The figures of one response sampled at fStart + k*fStep (k = 0, 1, ...):
-//  - IL: the least loss over the span;
-//  - bandwidth at X dB: the distance between the outermost crossings of
-//    IL + X dB, each interpolated linearly between the two samples around it;
-//  - centre shift: midpoint of the 3 dB crossings less `nominalCentreHz`;
-//  - ripple: the largest loss between the lowest and the highest local loss
-//    minimum inside the 3 dB band, less IL.
-// nullopt when the 3 dB band does not lie inside the span or a sample is not
-// finite: such a response has no figures at all.
+// The figures of one response sampled at the given frequencies, as
+// passband_figures.h defines them: IL, ripple, the 3, 6, 20 and 60 dB
+// bandwidths, and the centre shift (midpoint of the 3 dB crossings less
+// `nominalCentreHz`). nullopt when the 3 dB band does not lie inside the
+// span or a sample is not finite: such a response has no figures at all.
 std::optional<ResponseFigures> responseFigures(std::span<const double> lossDb,
                                                std::span<const double> frequencies,
                                                double nominalCentreHz);

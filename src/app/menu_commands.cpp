@@ -72,6 +72,21 @@ Message helpNotFoundMessage(HelpLanguage language) {
     return m;
 }
 
+Message helpViewerMissingMessage(HelpLanguage language, const std::filesystem::path& document) {
+    const bool german = language == HelpLanguage::German;
+    Message m;
+    m.title = "Info";
+    m.text = std::string(german ? "Es wurde kein Programm gefunden, das PDF-Dokumente anzeigt. "
+                                  "Die Hilfe liegt in\r"
+                                : "No program to show PDF documents was found. The help is "
+                                  "in\r") +
+             document.string();
+    m.buttons = MsgButtons::Ok;
+    m.icon = MsgIcon::Exclamation;
+    m.defaultAnswer = MsgAnswer::Ok;
+    return m;
+}
+
 std::optional<std::filesystem::path>
 findHelpDocument(const std::string& fileName, std::span<const std::filesystem::path> folders) {
     for (const auto& folder : folders) {

@@ -41,6 +41,10 @@ std::string helpFileName(HelpLanguage language);
 // "Help file "…" not found", in the command's language.
 Message helpNotFoundMessage(HelpLanguage language);
 
+// The desktop found no program for the document: where it lies, so that
+// it can be opened by hand. In the command's language.
+Message helpViewerMissingMessage(HelpLanguage language, const std::filesystem::path& document);
+
 // The first folder in `folders` that holds `fileName` as a readable file.
 std::optional<std::filesystem::path>
 findHelpDocument(const std::string& fileName, std::span<const std::filesystem::path> folders);

@@ -1,5 +1,7 @@
 #include "cli/exact_report.h"
 
+#include "analysis/exact_figures.h"
+#include "analysis/figure_notes.h"
 #include "numeric/number_text.h"
 
 #include <iomanip>
@@ -25,10 +27,11 @@ json optionalNumber(const std::optional<double>& v) {
 json exactJson(const analysis::DesignOutcome* outcome) {
     const auto* x = figuresOf(outcome);
     if (!x) return nullptr;
-    return exactFiguresJson(*x, outcome->lossAllowanceDb());
+    return exactFiguresJson(*x, outcome->lossAllowanceDb(), outcome->state().B3db);
 }
 
-json exactFiguresJson(const analysis::ExactFigures& figures, double allowanceDb) {
+json exactFiguresJson(const analysis::ExactFigures& figures, double allowanceDb,
+                      std::optional<double> askedB3dbHz) {
     const auto* x = &figures;
     json bandwidths = json::object(), edges = json::object();
     for (std::size_t l = 0; l < analysis::kExactLevelsDb.size(); ++l) {
@@ -37,10 +40,22 @@ json exactFiguresJson(const analysis::ExactFigures& figures, double allowanceDb)
         bandwidths[level] = optionalNumber(e.bandwidthHz());
         edges[level] = json::array({optionalNumber(e.lowHz), optionalNumber(e.highHz)});
     }
-    return json{
-        {"IL_dB", x->ilDb},         {"allowance_dB", allowanceDb},
-        {"ripple_dB", x->rippleDb}, {"bandwidths_Hz", bandwidths},
-        {"edges_Hz", edges},        {"group_delay_peak_s", optionalNumber(x->groupDelayPeakS)}};
+    json dips = json::array();
+    for (const analysis::PassbandDip& d : x->dips)
+        dips.push_back({{"f_Hz", d.hz},
+                        {"depth_dB", d.depthDb},
+                        {"edges_Hz", json::array({d.edges.lowHz, d.edges.highHz})}});
+    const auto check = askedB3dbHz ? analysis::bandwidthCheck(*x, *askedB3dbHz) : std::nullopt;
+    return json{{"IL_dB", x->ilDb},
+                {"allowance_dB", allowanceDb},
+                {"ripple_dB", optionalNumber(x->rippleDb)},
+                {"bandwidths_Hz", bandwidths},
+                {"edges_Hz", edges},
+                {"dips", dips},
+                {"B3dB_asked_Hz", optionalNumber(askedB3dbHz)},
+                {"B3dB_deviation_pct", check ? json(check->deviationPct()) : json(nullptr)},
+                {"group_delay_peak_s", optionalNumber(x->groupDelayPeakS)},
+                {"notes", analysis::figureNotes(*x, askedB3dbHz.value_or(0), '.')}};
 }
 
 void writeExactSection(std::ostream& out, const analysis::DesignOutcome* outcome, char separator) {
@@ -53,7 +68,11 @@ void writeExactSection(std::ostream& out, const analysis::DesignOutcome* outcome
     out << "  " << std::left << std::setw(26) << "Insertion loss" << number(x->ilDb, 3) << " db at "
         << number(x->ilHz * 0.001, 5) << " kHz (the labels add "
         << number(outcome->lossAllowanceDb(), 2) << " db)\n";
-    out << "  " << std::setw(26) << "Pass-band ripple" << number(x->rippleDb, 3) << " db\n";
+    out << "  " << std::setw(26) << "Pass-band ripple";
+    if (x->rippleDb)
+        out << number(*x->rippleDb, 3) << " db\n";
+    else
+        out << "----\n";
     for (std::size_t l = 0; l < analysis::kExactLevelsDb.size(); ++l) {
         const auto& e = x->levels[l];
         std::string caption = "BW (" + std::to_string(analysis::kExactLevelsDb[l]) + " db) [Hz]";
@@ -70,6 +89,8 @@ void writeExactSection(std::ostream& out, const analysis::DesignOutcome* outcome
             << number(*x->groupDelayPeakHz * 0.001, 5) << " kHz\n";
     else
         out << "----\n";
+    for (const std::string& note : analysis::figureNotes(*x, outcome->state().B3db, separator))
+        out << "  Note: " << note << '\n';
 }
 
 } // namespace korvan::cli

@@ -7,13 +7,16 @@
 
 #include <nlohmann/json.hpp>
 
+#include <optional>
 #include <ostream>
 
 namespace korvan::cli {
 
 // The "exact" object of any ladder's figures, with the display allowance
-// the described labels add (0 for a plain ladder).
-nlohmann::ordered_json exactFiguresJson(const analysis::ExactFigures& figures, double allowanceDb);
+// the described labels add (0 for a plain ladder) and, when known, the 3 dB
+// bandwidth the ladder was asked for (its deviation and note).
+nlohmann::ordered_json exactFiguresJson(const analysis::ExactFigures& figures, double allowanceDb,
+                                        std::optional<double> askedB3dbHz = std::nullopt);
 
 // The "exact" object; null when the design stopped (no outcome) or the
 // ladder gives no finite response.

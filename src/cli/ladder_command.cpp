@@ -244,14 +244,14 @@ void writeReport(std::ostream& out, const LadderDesign& d, const BuildSheet& she
         line, sizeof line,
         "\nExact response as built (each crystal with its Rm): IL %.3f dB, ripple %.3f dB, "
         "BW 3 dB %.1f Hz, 6 dB %.1f Hz, 60 dB %.1f Hz\n",
-        x.ilDb, x.rippleDb, bw(x, 0), bw(x, 1), bw(x, 4));
+        x.ilDb, x.rippleDb.value_or(0), bw(x, 0), bw(x, 1), bw(x, 4));
     out << line;
     if (sheet.standardFigures) {
         const auto& s = *sheet.standardFigures;
         std::snprintf(line, sizeof line,
                       "With %s values: IL %.3f dB, ripple %.3f dB, BW 3 dB %.1f Hz\n",
                       analysis::standardChoiceName(sheet.options.standard).c_str(), s.ilDb,
-                      s.rippleDb, bw(s, 0));
+                      s.rippleDb.value_or(0), bw(s, 0));
         out << line;
     }
 }

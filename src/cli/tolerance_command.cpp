@@ -41,7 +41,12 @@ constexpr const char* kFooter =
     "distance between the outermost crossings of IL + X dB, interpolated between samples;\n"
     "a level not crossed inside the span leaves that bandwidth out of that trial.\n"
     "\n"
+    "--limit-bw is measured against the 3 dB bandwidth asked of the design (B3db), or with\n"
+    "--bw-reference nominal against the nominal design's own. IL includes the 0.05 dB the\n"
+    "window's loss labels add for a crystal of Qu below 300000.\n"
+    "\n"
     "Exit codes: 0 done, 1 design or tolerance input rejected, 2 usage error, 3 fault.\n"
+    "With --json a refusal prints an object whose messages say why.\n"
     "\n"
     "Example:\n"
     "  korvan-cli tolerance --poles 8 --trials 10000 --fs-sigma 20 --cap-tol 2 --series E24 \\\n"
@@ -57,6 +62,7 @@ struct Inputs {
     std::string series;
     bool pairs = false;
     std::optional<double> limitRipple, limitBw, limitIl, limitShift;
+    std::string bwReference = "asked";
     bool json = false;
 };
 
@@ -90,6 +96,58 @@ Json standardJson(const StandardChoice& choice, const StandardLadder& snapped,
         j[std::string(figureKey(Figure(f)))] =
             figures ? number(figures->value[static_cast<std::size_t>(f)]) : Json(nullptr);
     return j;
+}
+
+Json messagesJson(const StreamMessages& messages, const std::vector<std::string>& refusals) {
+    Json out = Json::array();
+    for (const auto& shown : messages.shown())
+        out.push_back({{"title", shown.message.title},
+                       {"text", withLineBreaks(shown.message.text)},
+                       {"answer", toString(shown.answer)}});
+    for (const auto& text : refusals)
+        out.push_back({{"title", "Error"}, {"text", text}, {"answer", "OK"}});
+    return out;
+}
+
+// The object of a run that was refused: every result null, the messages
+// saying why.
+void printRefusal(const StreamMessages& messages, const std::vector<std::string>& refusals,
+                  std::uint64_t seed) {
+    Json j;
+    for (const char* key : {"trials", "failed"}) j[key] = nullptr;
+    j["seed"] = seed;
+    for (const char* key : {"figures", "yield", "envelope", "standard_values", "nominal", "limits"})
+        j[key] = nullptr;
+    j["messages"] = messagesJson(messages, refusals);
+    std::cout << j.dump(2) << '\n';
+}
+
+constexpr std::pair<LimitKind, const char*> kLimitKeys[] = {
+    {LimitKind::Ripple, "ripple"},
+    {LimitKind::Bw3, "bw3"},
+    {LimitKind::Il, "IL"},
+    {LimitKind::CentreShift, "centre_shift"}};
+
+Json limitsJson(const ToleranceLimits& lim, const ResponseFigures& nominal) {
+    const double nominalBw3 = *nominal.value[kBw3];
+    Json within = Json::object();
+    for (const auto& [kind, key] : kLimitKeys) {
+        const auto keeps = keepsLimit(nominal, lim, kind, nominalBw3);
+        within[key] = keeps ? Json(*keeps) : Json(nullptr);
+    }
+    Json window = nullptr;
+    if (lim.bw3Pct) {
+        const auto [low, high] = bw3Window(lim, nominalBw3);
+        window = Json::array({low, high});
+    }
+    return {{"ripple_max_dB", number(lim.rippleMaxDb)},
+            {"bw3_pct", number(lim.bw3Pct)},
+            {"bw3_reference", lim.bw3ReferenceHz ? "asked" : "nominal"},
+            {"bw3_reference_Hz", lim.bw3ReferenceHz.value_or(nominalBw3)},
+            {"bw3_window_Hz", window},
+            {"IL_max_dB", number(lim.ilMaxDb)},
+            {"centre_shift_Hz", number(lim.centreShiftHz)},
+            {"nominal_within", within}};
 }
 
 class Report {
@@ -144,13 +202,32 @@ void writeReport(std::ostream& out, char sep, const ToleranceJob& job, const Tol
     if (lim.rippleMaxDb) limits.push_back("ripple <= " + rep.fixed(*lim.rippleMaxDb, 2) + " dB");
     if (lim.bw3Pct)
         limits.push_back("3 dB bandwidth within +-" + rep.fixed(*lim.bw3Pct, 2) + " % of " +
-                         rep.fixed(*r.nominal.value[kBw3], 1) + " Hz");
+                         rep.fixed(lim.bw3ReferenceHz.value_or(*r.nominal.value[kBw3]), 1) +
+                         (lim.bw3ReferenceHz ? " Hz asked (B3db)" : " Hz of the nominal design"));
     if (lim.ilMaxDb) limits.push_back("IL <= " + rep.fixed(*lim.ilMaxDb, 2) + " dB");
     if (lim.centreShiftHz)
         limits.push_back("centre shift within +-" + rep.fixed(*lim.centreShiftHz, 1) + " Hz");
     if (limits.empty()) limits.push_back("no limits: every trial that did not fail");
     for (std::size_t i = 0; i < limits.size(); ++i) out << (i == 0 ? "  (" : ", ") << limits[i];
-    out << ")\n\n";
+    out << ")\n";
+    // The nominal design against the limits: a limit it fails itself caps
+    // the yield, and says more about the design than about the spreads.
+    std::vector<std::string> outside;
+    const double nominalBw3 = *r.nominal.value[kBw3];
+    const char* names[] = {"ripple", "3 dB bandwidth", "IL", "centre shift"};
+    for (std::size_t i = 0; i < std::size(kLimitKeys); ++i)
+        if (keepsLimit(r.nominal, lim, kLimitKeys[i].first, nominalBw3) == false)
+            outside.push_back(names[i]);
+    if (!outside.empty()) {
+        out << "  The nominal design itself is outside the limit of its";
+        for (std::size_t i = 0; i < outside.size(); ++i)
+            out << (i == 0 ? " " : i + 1 == outside.size() ? " and " : ", ") << outside[i];
+        out << ".\n";
+    }
+    if (r.nominal.value[kIL] && job.design.allowanceDb > 0)
+        out << "  IL includes the " << rep.fixed(job.design.allowanceDb, 2)
+            << " dB that the main window's loss labels add.\n";
+    out << '\n';
 
     const char* captions[kFigureCount] = {"IL [dB]",          "ripple [dB]",   "BW 3 dB [Hz]",
                                           "BW 6 dB [Hz]",     "BW 20 dB [Hz]", "BW 60 dB [Hz]",
@@ -230,15 +307,20 @@ int runToleranceCommand(int argc, const char* const* argv) {
     app.add_option("--limit-ripple", in.limitRipple, "Yield limit: ripple at most DB")
         ->type_name("DB");
     app.add_option("--limit-bw", in.limitBw,
-                   "Yield limit: 3 dB bandwidth within +-PCT of the nominal design's")
+                   "Yield limit: 3 dB bandwidth within +-PCT of the one asked (B3db)")
         ->type_name("PCT");
+    app.add_option("--bw-reference", in.bwReference,
+                   "What --limit-bw is measured against: asked (B3db, default) or nominal (the "
+                   "nominal design's 3 dB bandwidth)")
+        ->type_name("asked|nominal")
+        ->check(CLI::IsMember({"asked", "nominal"}).description(""));
     app.add_option("--limit-il", in.limitIl, "Yield limit: insertion loss at most DB")
         ->type_name("DB");
     app.add_option("--limit-shift", in.limitShift, "Yield limit: centre shift within +-HZ")
         ->type_name("HZ");
     app.add_flag("--json", in.json,
                  "Print one JSON object (trials, failed, seed, figures, yield, envelope, "
-                 "standard_values) instead of the report");
+                 "standard_values, nominal, limits, messages) instead of the report");
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& e) {
@@ -275,8 +357,10 @@ int runToleranceCommand(int argc, const char* const* argv) {
     MainForm form(messages, clipboard, workingFolder, options.separator);
     const DesignRun run = runDesign(form, messages, options);
     if (run.exitCode != kExitDone || !form.outcome()) {
+        const std::string text = "The design did not complete, so there is nothing to analyse.";
         std::cerr << "korvan-cli tolerance: the design did not complete, so there is nothing to "
                      "analyse\n";
+        if (in.json) printRefusal(messages, {text}, in.seed);
         return run.exitCode != kExitDone ? run.exitCode : kExitFault;
     }
 
@@ -296,9 +380,14 @@ int runToleranceCommand(int argc, const char* const* argv) {
     job.spreads.capPct = {in.cap, dist};
     job.spreads.termPct = {in.term, dist};
     if (!in.series.empty()) job.standard = StandardChoice{*seriesFromName(in.series), in.pairs};
-    job.limits = {in.limitRipple, in.limitBw, in.limitIl, in.limitShift};
+    job.limits.rippleMaxDb = in.limitRipple;
+    job.limits.bw3Pct = in.limitBw;
+    if (in.bwReference == "asked") job.limits.bw3ReferenceHz = form.state().B3db;
+    job.limits.ilMaxDb = in.limitIl;
+    job.limits.centreShiftHz = in.limitShift;
     if (const auto problems = validateJob(job); !problems.empty()) {
         for (const auto& p : problems) std::cerr << "korvan-cli tolerance: " << p << '\n';
+        if (in.json) printRefusal(messages, problems, in.seed);
         return kExitRejected;
     }
 
@@ -326,6 +415,14 @@ int runToleranceCommand(int argc, const char* const* argv) {
             {"f", e.f}, {"min_dB", e.minDb}, {"median_dB", e.medianDb}, {"max_dB", e.maxDb}};
         j["standard_values"] =
             snapped ? standardJson(*job.standard, *snapped, result.standard) : Json(nullptr);
+        Json nominal = Json::object();
+        for (int f = 0; f < kFigureCount; ++f)
+            nominal[std::string(figureKey(Figure(f)))] =
+                number(result.nominal.value[static_cast<std::size_t>(f)]);
+        nominal["allowance_dB"] = job.design.allowanceDb;
+        j["nominal"] = nominal;
+        j["limits"] = limitsJson(job.limits, result.nominal);
+        j["messages"] = messagesJson(messages, {});
         std::cout << j.dump(2) << '\n';
     } else {
         writeReport(std::cout, options.separator, job, result, snapped);

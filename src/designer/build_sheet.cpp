@@ -189,7 +189,9 @@ std::string buildSheetCsv(const LadderDesign& d, const BuildSheet& s) {
                       (s.standardFigures ? get(*s.standardFigures) : std::string()));
     };
     fig("IL_dB", [](const analysis::ExactFigures& x) { return exactNumber(x.ilDb); });
-    fig("ripple_dB", [](const analysis::ExactFigures& x) { return exactNumber(x.rippleDb); });
+    fig("ripple_dB", [](const analysis::ExactFigures& x) {
+        return x.rippleDb ? exactNumber(*x.rippleDb) : std::string();
+    });
     fig("centre_Hz", [](const analysis::ExactFigures& x) { return optionalHz(bandCentreHz(x)); });
     for (std::size_t l = 0; l < analysis::kExactLevelsDb.size(); ++l) {
         const std::string name = "BW" + std::to_string(analysis::kExactLevelsDb[l]) + "_Hz";

@@ -341,7 +341,7 @@ std::string buildSheetPdf(const LadderDesign& d, const BuildSheet& s) {
         yr += 9;
     };
     row("Insertion loss [dB]", format("%.2f", a.ilDb), b ? format("%.2f", b->ilDb) : "-");
-    row("Ripple [dB]", format("%.2f", a.rippleDb), b ? format("%.2f", b->rippleDb) : "-");
+    row("Ripple [dB]", figure(a.rippleDb, "%.2f"), b ? figure(b->rippleDb, "%.2f") : "-");
     row("Centre [Hz]", figure(bandCentreHz(a), "%.1f"), b ? figure(bandCentreHz(*b), "%.1f") : "-");
     for (std::size_t l : {0u, 1u, 3u, 4u}) {
         row("BW " + std::to_string(analysis::kExactLevelsDb[l]) + " dB [Hz]",

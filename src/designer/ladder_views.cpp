@@ -33,6 +33,9 @@ analysis::ToleranceDesign toleranceDesign(const LadderDesign& d) {
     const analysis::SweepSpan span{d.designHz - half, d.designHz + half, kTolerancePoints};
     for (int k = 0; k < span.points; ++k) t.frequencies.push_back(analysis::spanFrequency(span, k));
     t.allowanceDb = 0;
+    t.askedBw3Hz = d.wantedBandwidthHz;
+    // A family without a ripple parameter asks for a flat pass band.
+    t.askedRippleDb = d.shape.hasRipple() ? d.shape.rippleDb : 0.0;
     return t;
 }
 

@@ -140,6 +140,32 @@ TEST(cli_response_test, exact_figures_in_json_and_report) {
     EXPECT_NE(report.out.find("Exact figures"), std::string::npos);
     EXPECT_NE(report.out.find("BW (100 db) [Hz]"), std::string::npos);
     EXPECT_TRUE(runCli(dir.path(), {"--json", "--bw", "0"}).json()["exact"].is_null());
+    EXPECT_EQ(x["dips"], json::array());
+    EXPECT_EQ(x["notes"], json::array());
+    EXPECT_EQ(x["B3dB_asked_Hz"], 3000.0);
+}
+
+// A 6-pole Cohn ladder for 2.4 kHz dips above IL + 3 dB near its lower edge
+// and gets about 2183 Hz: the JSON, the report and their notes say both.
+TEST(cli_response_test, dips_and_a_narrow_band_are_stated) {
+    TempDir dir;
+    const std::vector<std::string> design{"--type", "cohn", "--poles", "6", "--bw", "2.4"};
+    std::vector<std::string> args = design;
+    args.push_back("--json");
+    const json x = runCli(dir.path(), args).json()["exact"];
+    ASSERT_EQ(x["dips"].size(), 1u);
+    const json& dip = x["dips"][0];
+    EXPECT_GT(dip["depth_dB"].get<double>(), 3);
+    EXPECT_GT(dip["f_Hz"].get<double>(), dip["edges_Hz"][0].get<double>());
+    EXPECT_LT(dip["f_Hz"].get<double>(), dip["edges_Hz"][1].get<double>());
+    EXPECT_GT(x["ripple_dB"].get<double>(), 3); // the ripple covers the dip
+    EXPECT_NEAR(x["B3dB_deviation_pct"].get<double>(), -9.06, 0.05);
+    ASSERT_EQ(x["notes"].size(), 2u);
+    const CliRun report = runCli(dir.path(), design);
+    for (const json& note : x["notes"])
+        EXPECT_NE(report.out.find("  Note: " + note.get<std::string>()), std::string::npos)
+            << note;
+    EXPECT_NE(report.out.find("below the 2400 Hz asked (B3db)"), std::string::npos);
 }
 
 } // namespace

@@ -33,8 +33,16 @@ TEST(tolerance_cli_test, json_report_has_the_documented_shape) {
     const auto j = nlohmann::ordered_json::parse(run.out); // keeps the key order
     std::vector<std::string> keys;
     for (const auto& [k, v] : j.items()) keys.push_back(k);
-    EXPECT_EQ(keys, (std::vector<std::string>{"trials", "failed", "seed", "figures", "yield",
-                                              "envelope", "standard_values"}));
+    EXPECT_EQ(keys,
+              (std::vector<std::string>{"trials", "failed", "seed", "figures", "yield", "envelope",
+                                        "standard_values", "nominal", "limits", "messages"}));
+    // The bandwidth limit is measured against the 3 kHz asked, and the
+    // nominal design is shown against each limit.
+    EXPECT_EQ(j["limits"]["bw3_reference_Hz"], 3000.0);
+    EXPECT_EQ(j["limits"]["bw3_window_Hz"], json::array({2850.0, 3150.0}));
+    EXPECT_TRUE(j["limits"]["nominal_within"]["ripple"].is_boolean());
+    EXPECT_EQ(j["limits"]["nominal_within"]["IL"], nullptr);
+    EXPECT_EQ(j["nominal"]["allowance_dB"], 0.05);
     EXPECT_EQ(j["trials"], 300);
     EXPECT_EQ(j["seed"], 1);
     for (const char* f :
@@ -102,6 +110,19 @@ TEST(tolerance_cli_test, refused_inputs) {
         EXPECT_EQ(run.exitCode, c.exitCode) << c.args.back() << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
         EXPECT_EQ(run.out, "") << c.args.back();
+        if (c.exitCode != 1) continue;
+        // With --json a refusal is still one object, its messages saying why.
+        auto args = c.args;
+        args.push_back("--json");
+        const CliRun json = runCli(dir.path(), args);
+        EXPECT_EQ(json.exitCode, 1);
+        const auto j = json.json();
+        EXPECT_TRUE(j["figures"].is_null());
+        ASSERT_FALSE(j["messages"].empty()) << json.out;
+        const std::string last = j["messages"].back()["text"];
+        EXPECT_TRUE(last.find(c.message) != std::string::npos ||
+                    last.find("nothing to analyse") != std::string::npos)
+            << json.out;
     }
 }
 

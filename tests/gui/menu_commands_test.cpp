@@ -238,36 +238,45 @@ void MenuCommandsTest::help_data() {
     QTest::addColumn<QString>("present"); // folders holding it: c(urrent), d(ocs)
     QTest::addColumn<QString>("opened");  // folder of the opened file, or empty
     QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("viewer"); // the desktop has a program for PDF
     QTest::newRow("English missing") << "English1"
                                      << "eKorvanHelp.pdf"
                                      << ""
                                      << ""
-                                     << "Help file \"eKorvanHelp.pdf\" not found";
+                                     << "Help file \"eKorvanHelp.pdf\" not found" << true;
     QTest::newRow("German missing") << "Deutsch1"
                                     << "dKorvanHelp.pdf"
                                     << ""
                                     << ""
-                                    << "Hilfedatei \"dKorvanHelp.pdf\" nicht gefunden";
+                                    << "Hilfedatei \"dKorvanHelp.pdf\" nicht gefunden" << true;
     QTest::newRow("other language only") << "English1"
                                          << "dKorvanHelp.pdf"
                                          << "cd"
                                          << ""
-                                         << "Help file \"eKorvanHelp.pdf\" not found";
+                                         << "Help file \"eKorvanHelp.pdf\" not found" << true;
     QTest::newRow("installed") << "Deutsch1"
                                << "dKorvanHelp.pdf"
                                << "d"
                                << "d"
-                               << "";
+                               << "" << true;
     QTest::newRow("current first") << "English1"
                                    << "eKorvanHelp.pdf"
                                    << "cd"
                                    << "c"
-                                   << "";
+                                   << "" << true;
     QTest::newRow("a folder of that name") << "English1"
                                            << "eKorvanHelp.pdf"
                                            << "C"
                                            << ""
-                                           << "Help file \"eKorvanHelp.pdf\" not found";
+                                           << "Help file \"eKorvanHelp.pdf\" not found" << true;
+
+    QTest::newRow("no viewer") << "Deutsch1"
+                               << "dKorvanHelp.pdf"
+                               << "d"
+                               << "d"
+                               << "Es wurde kein Programm gefunden, das PDF-Dokumente anzeigt. Die "
+                                  "Hilfe liegt in\r"
+                               << false;
 }
 
 void MenuCommandsTest::help() {
@@ -276,6 +285,7 @@ void MenuCommandsTest::help() {
     QFETCH(QString, present);
     QFETCH(QString, opened);
     QFETCH(QString, message);
+    QFETCH(bool, viewer);
     Session s;
     QTemporaryDir docs;
     if (present.contains('c')) QFile(s.dir.filePath(document)).open(QIODevice::WriteOnly);
@@ -285,12 +295,18 @@ void MenuCommandsTest::help() {
     QList<QUrl> urls;
     s.commands->setDocumentOpener([&](const QUrl& url) {
         urls << url;
-        return false; // no viewer: still silent
+        return viewer;
     });
     s.trigger(qPrintable(action));
-    if (message.isEmpty()) {
+    const QString folder = opened == "c" ? s.dir.path() : docs.path();
+    if (!viewer) {
+        // The document was handed on, and the box says where it lies.
+        QCOMPARE(urls, QList<QUrl>({QUrl::fromLocalFile(folder + "/" + document)}));
+        QCOMPARE(s.messages.shown().size(), std::size_t(1));
+        QCOMPARE(QString::fromStdString(s.messages.shown().front().message.text),
+                 message + QDir::cleanPath(folder + "/" + document));
+    } else if (message.isEmpty()) {
         QCOMPARE(s.messages.shown().size(), std::size_t(0));
-        const QString folder = opened == "c" ? s.dir.path() : docs.path();
         QCOMPARE(urls, QList<QUrl>({QUrl::fromLocalFile(folder + "/" + document)}));
     } else {
         QVERIFY(urls.isEmpty());

@@ -14,11 +14,14 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QLineSeries>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -88,6 +91,7 @@ class ResponseWindowTest : public QObject {
     void followsTheMainWindow();
     void searchesExactFiguresOncePerCalculation();
     void savesTheThreeKinds();
+    void saysWhatItsFiguresAre();
 };
 
 void ResponseWindowTest::opensWithThreeCurves() {
@@ -189,6 +193,12 @@ void ResponseWindowTest::savesTheThreeKinds() {
     QCOMPARE(s.file("r.csv").count('\n'), 1002);
     QVERIFY(s.file("r.png").startsWith("\x89PNG"));
     QVERIFY(s.file("r.svg").contains("<svg"));
+    // Both pictures name the design below the chart.
+    const QImage png = QImage::fromData(s.file("r.png"));
+    QVERIFY(png.height() > w->findChild<QChartView*>("ResponseChartView")->height());
+    QVERIFY(s.file("r.svg").contains(
+        "KORVAN Vers. 3.0.2.3  Chebyshev 1 dB, 8 poles, fm 4999.865 kHz, B3db 3.000 kHz, "
+        "Zterm 820.5 Ohm"));
     QVERIFY(s.file("r.cir").contains("\r\nsp lin 1001 "));
     QVERIFY(s.file("r.cir").contains("\r\nwrdata r_sp.txt S_1_1 S_2_1 S_1_2 S_2_2\r\n"));
     QVERIFY(s.messages.shown().empty());
@@ -197,6 +207,48 @@ void ResponseWindowTest::savesTheThreeKinds() {
     QVERIFY(!w->saveCsv(s.dir.filePath("taken.csv")));
     QCOMPARE(s.messages.shown().size(), std::size_t{1});
     QCOMPARE(QDir(s.dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 5);
+}
+
+namespace {
+
+void typeInto(widgets::TAEdit* edit, const char* text) {
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    QTest::keyClicks(edit, text);
+    QTest::keyClick(edit, Qt::Key_Return);
+}
+
+} // namespace
+
+// A 6-pole Cohn design for 2.4 kHz typed into the main window: the window
+// names the dip and the narrower band with the way to compensate it, says
+// that its table stays at the terminations when the chart goes to 50 Ohm,
+// and that its insertion loss is the plain ladder's.
+void ResponseWindowTest::saysWhatItsFiguresAre() {
+    Session s;
+    ResponseWindow* w = s.open();
+    auto* notes = w->findChild<QLabel*>("FigureNotes");
+    QVERIFY(notes->text().isEmpty()); // the default design gets what it asked
+    QVERIFY(w->findChild<QLabel*>("ExactFiguresCaption")
+                ->text()
+                .contains("without the 0.05 dB the main window's loss labels add"));
+    QTest::mouseClick(s.window->findChild<QRadioButton*>("RadioButton2"), Qt::LeftButton);
+    typeInto(s.window->edit(4), "2.4");
+    typeInto(s.window->edit(6), "6");
+    QVERIFY2(notes->text().contains("below the 2400 Hz asked (B3db). The ladder designer "
+                                    "compensates for it") &&
+                 notes->text().contains("Dip in the pass band: IL + 3.10 dB at 4998.442 kHz"),
+             qPrintable(notes->text()));
+    QVERIFY(!notes->isHidden());
+    auto* table = w->findChild<QTableWidget*>("ExactFigures");
+    QVERIFY(!table->findItems("Dip [dB below IL]", Qt::MatchExactly).isEmpty());
+    auto* reference = w->findChild<QLineEdit*>("Reference");
+    reference->setText("50");
+    QMetaObject::invokeMethod(reference, "editingFinished");
+    QVERIFY(w->findChild<QLabel*>("Status")->text().startsWith(
+        "The chart is referred to 50 Ohm; the exact figures stay those of the filter between "
+        "its 717.4 Ohm terminations."));
 }
 
 QTEST_MAIN(ResponseWindowTest)

@@ -9,6 +9,7 @@
 #include <QAreaSeries>
 #include <QChart>
 #include <QChartView>
+#include <QDoubleSpinBox>
 #include <QImage>
 #include <QLabel>
 #include <QLineSeries>
@@ -30,6 +31,7 @@ class ToleranceWindowTest : public QObject {
     void runFillsEnvelopeAndFigures();
     void refusesAnIncompleteDesign();
     void cancelStopsTheRun();
+    void limitsFollowWhatWasAsked();
 
   private:
     ScriptedMessages messages_;
@@ -119,6 +121,56 @@ void ToleranceWindowTest::cancelStopsTheRun() {
     QVERIFY(window.lastResult()->cancelled);
     QVERIFY(window.lastResult()->completed < 1000000);
     QVERIFY(child<QLabel>(window, "StatusLabel")->text().startsWith("Cancelled."));
+}
+
+// The limits start from the ripple entered and the B3db asked; each says
+// what it is measured against and where the nominal design stands. A lossy
+// 10 MHz design 30 % narrower than asked is outside the bandwidth limit, and
+// the run says that no spread can help it.
+void ToleranceWindowTest::limitsFollowWhatWasAsked() {
+    MainForm form(messages_, clipboard_, std::filesystem::temp_directory_path(), '.');
+    form.setExportEnabled(false);
+    form.form().setText("AEdit5", "0.5");
+    form.calculateClicked();
+    gui::ToleranceWindow window(form.outcomes(), form.separator());
+    window.open();
+    QCOMPARE(child<QDoubleSpinBox>(window, "RippleLimitEdit")->value(), 1.0);
+    QCOMPARE(child<QDoubleSpinBox>(window, "BwLimitEdit")->value(), 5.0);
+    QVERIFY(child<QLabel>(window, "BwLimitNote")
+                ->text()
+                .startsWith("Of the 3000 Hz asked (B3db): 2850 to 3150 Hz"));
+    QVERIFY(child<QLabel>(window, "RippleLimitNote")->text().startsWith("Ripple entered 0.50 dB"));
+    QVERIFY(child<QLabel>(window, "IlLimitNote")->text().contains("with the 0.05 dB allowance"));
+
+    for (const auto& [field, text] : {std::pair{"AEdit1", "15"},
+                                      {"AEdit2", "10000"},
+                                      {"AEdit4", "2.4"},
+                                      {"AEdit5", "1"},
+                                      {"AEdit8", "34"}})
+        form.form().setText(field, text);
+    form.calculateClicked();
+    window.designChanged();
+    QCOMPARE(child<QDoubleSpinBox>(window, "RippleLimitEdit")->value(), 1.5);
+    const QString bw = child<QLabel>(window, "BwLimitNote")->text();
+    QVERIFY2(bw.startsWith("Of the 2400 Hz asked (B3db): 2280 to 2520 Hz; nominal 1662 Hz") &&
+                 bw.contains("outside"),
+             qPrintable(bw));
+    child<QSpinBox>(window, "TrialsEdit")->setValue(200);
+    QSignalSpy finished(&window, &gui::ToleranceWindow::runFinished);
+    QTest::mouseClick(child<QPushButton>(window, "RunButton"), Qt::LeftButton);
+    QVERIFY(finished.wait(60000));
+    QCOMPARE(window.lastResult()->passed, 0);
+    QVERIFY(child<QLabel>(window, "StatusLabel")
+                ->text()
+                .contains("The nominal design itself is outside the limit of its 3 dB bandwidth"));
+    QCOMPARE(child<QTableWidget>(window, "FiguresTable")->item(0, 0)->text(),
+             QString("Insertion loss [dB], with 0.05 dB"));
+
+    // A limit of the user's own stays through the next design.
+    child<QDoubleSpinBox>(window, "RippleLimitEdit")->setValue(2.25);
+    form.calculateClicked();
+    window.designChanged();
+    QCOMPARE(child<QDoubleSpinBox>(window, "RippleLimitEdit")->value(), 2.25);
 }
 
 QTEST_MAIN(ToleranceWindowTest)

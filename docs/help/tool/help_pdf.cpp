@@ -192,6 +192,60 @@ std::map<QString, QImage> windowPictures() {
     return pictures;
 }
 
+bool isCodeBlock(const QTextBlock& b) {
+    const QTextBlockFormat f = b.blockFormat();
+    return f.nonBreakableLines() || f.hasProperty(QTextFormat::BlockCodeFence) ||
+           f.hasProperty(QTextFormat::BlockCodeLanguage);
+}
+
+// Code is read and typed as it stands, so it never breaks inside: code
+// blocks keep their lines, and inline code gets no-break spaces and word
+// joiners after its hyphens, bars and slashes ("--sets 4" stays on one
+// line, and so do "--limit-ripple" and "normal|uniform").
+void keepCodeWhole(QTextDocument& doc) {
+    struct Change {
+        int position, length;
+        QString text;
+        QTextCharFormat format;
+    };
+    std::vector<Change> changes;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        if (isCodeBlock(b)) {
+            QTextCursor c(b);
+            QTextBlockFormat f = b.blockFormat();
+            f.setNonBreakableLines(true);
+            c.setBlockFormat(f);
+            continue;
+        }
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            const QTextCharFormat format = fragment.charFormat();
+            if (!format.fontFixedPitch() &&
+                !format.fontFamilies().toStringList().join(' ').contains("Mono"))
+                continue;
+            // A list in one span ("--bw KHZ, --ripple DB") may still break
+            // after its commas.
+            const QString original = fragment.text();
+            QString text;
+            for (int i = 0; i < original.size(); ++i) {
+                const QChar c = original[i];
+                const bool afterComma = i > 0 && original[i - 1] == ',';
+                text += c == ' ' && !afterComma ? QChar(0x00A0) : c;
+                if (c == '-' || c == '|' || c == '/') text += QChar(0x2060);
+            }
+            if (text != original)
+                changes.push_back({fragment.position(), fragment.length(), text, format});
+        }
+    }
+    // From the end, so that earlier positions stay valid.
+    for (auto it = changes.rbegin(); it != changes.rend(); ++it) {
+        QTextCursor c(&doc);
+        c.setPosition(it->position);
+        c.setPosition(it->position + it->length, QTextCursor::KeepAnchor);
+        c.insertText(it->text, it->format);
+    }
+}
+
 // Each chapter (level-1 heading) after the first starts a new page; pictures
 // are scaled to the text width.
 void layOut(QTextDocument& doc, const std::map<QString, QImage>& pictures) {
@@ -290,6 +344,7 @@ int main(int argc, char* argv[]) {
     for (const auto& [name, image] : pictures)
         doc.addResource(QTextDocument::ImageResource, QUrl(name), image);
     layOut(doc, pictures);
+    keepCodeWhole(doc);
 
     const QString partial = output + ".part";
     {

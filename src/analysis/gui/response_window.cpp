@@ -1,5 +1,6 @@
 #include "analysis/gui/response_window.h"
 
+#include "analysis/figure_notes.h"
 #include "analysis/ngspice_deck.h"
 #include "analysis/response_export.h"
 #include "model/text_file.h"
@@ -15,6 +16,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -24,6 +26,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QSvgGenerator>
 #include <QTableWidget>
@@ -62,7 +65,7 @@ ResponseWindow::ResponseWindow(OutcomeFeed& outcomes, MessageSink& messages, QWi
         return QFileDialog::getSaveFileName(this, caption, name, filter);
     };
     buildControls();
-    resize(1000, 640);
+    resize(1180, 680);
     designChanged();
     // Hidden, the window costs the main window's calculations nothing:
     // showing it again draws the design then.
@@ -153,10 +156,28 @@ void ResponseWindow::buildControls() {
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setStretchLastSection(true);
     table_->setMinimumWidth(380);
+    // What the table is, so that it is not read as the chart's figures when
+    // the chart has another reference, nor as the main window's labels.
+    tableCaption_ = new QLabel(this);
+    tableCaption_->setObjectName("ExactFiguresCaption");
+    tableCaption_->setWordWrap(true);
+    notes_ = new QLabel(this);
+    notes_->setObjectName("FigureNotes");
+    notes_->setWordWrap(true);
+    notes_->setStyleSheet("color: #a00000");
+    notes_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* figures = new QWidget(this);
+    figures->setObjectName("ExactFiguresPanel");
+    figures->setMaximumWidth(600);
+    auto* side = new QVBoxLayout(figures);
+    side->setContentsMargins(0, 0, 0, 0);
+    side->addWidget(tableCaption_);
+    side->addWidget(table_, 1);
+    side->addWidget(notes_);
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(view_, 1);
-    middle->addWidget(table_);
+    middle->addWidget(figures);
     top->addLayout(middle, 1);
 
     readout_ = new QLabel(" ", this);
@@ -270,6 +291,12 @@ void ResponseWindow::recompute() {
             span_ = *span;
             QString text = QString("Reference %1 Ohm; drag to zoom, right click to zoom out.")
                                .arg(response_.reference.port1Ohm, 0, 'g', 8);
+            if (response_.reference.port1Ohm != outcome_->ladder().sourceOhm)
+                text = QString("The chart is referred to %1 Ohm; the exact figures stay those "
+                               "of the filter between its %2 Ohm terminations. ")
+                           .arg(response_.reference.port1Ohm, 0, 'g', 8)
+                           .arg(outcome_->ladder().sourceOhm, 0, 'f', 1) +
+                       "Drag to zoom, right click to zoom out.";
             const QString typed = reference_->text().trimmed();
             if (!typed.isEmpty() && response_.reference.port1Ohm != typed.toDouble())
                 text = "\"" + typed + "\" is not a resistance above 0 Ohm: " + text;
@@ -321,7 +348,19 @@ void ResponseWindow::resetZoom() {
 
 void ResponseWindow::fillTable() {
     table_->setRowCount(0);
+    notes_->clear();
+    notes_->setVisible(false);
+    tableCaption_->setText(QString());
     if (!outcome_ || !outcome_->exact()) return;
+    const double allowance = outcome_->lossAllowanceDb();
+    QString caption = QString("Exact figures of the filter between its terminations (%1 Ohm), "
+                              "within 200 kHz of fm")
+                          .arg(outcome_->ladder().sourceOhm, 0, 'f', 1);
+    if (allowance > 0)
+        caption += QString("; the plain ladder, without the %1 dB the main window's loss "
+                           "labels add")
+                       .arg(allowance, 0, 'f', 2);
+    tableCaption_->setText(caption + ".");
     const auto row = [this](const QString& name, const QString& value, const QString& where) {
         const int r = table_->rowCount();
         table_->insertRow(r);
@@ -331,7 +370,9 @@ void ResponseWindow::fillTable() {
     };
     const ExactFigures& x = *outcome_->exact();
     row("Insertion loss [dB]", number(x.ilDb, 3), number(x.ilHz * 0.001, 5) + " kHz");
-    row("Ripple [dB]", number(x.rippleDb, 3), "");
+    row("Ripple [dB]", x.rippleDb ? number(*x.rippleDb, 3) : "3 dB band not reached", "");
+    for (const PassbandDip& d : x.dips)
+        row("Dip [dB below IL]", number(d.depthDb, 3), number(d.hz * 0.001, 5) + " kHz");
     for (std::size_t l = 0; l < kExactLevelsDb.size(); ++l) {
         const auto& e = x.levels[l];
         const QString name = QString("BW %1 dB [Hz]").arg(kExactLevelsDb[l]);
@@ -341,10 +382,26 @@ void ResponseWindow::fillTable() {
         else
             row(name, "not reached", "within 200 kHz of fm");
     }
+    const double asked = outcome_->state().B3db;
+    if (asked > 0) row("BW 3 dB asked [Hz]", number(asked, 0), "B3db");
     if (x.groupDelayPeakS)
         row("Group delay peak [ms]", number(*x.groupDelayPeakS * 1e3, 4),
             number(*x.groupDelayPeakHz * 0.001, 5) + " kHz");
     table_->resizeColumnsToContents();
+    // As wide as its columns, so that no edge frequency is cut off.
+    int width = 2 * table_->frameWidth() + table_->verticalScrollBar()->sizeHint().width();
+    for (int c = 0; c < table_->columnCount(); ++c) width += table_->columnWidth(c);
+    table_->setMinimumWidth(std::min(width, 600));
+    QStringList notes;
+    // A command is never broken across lines: it is copied as it stands.
+    for (const std::string& n : figureNotes(x, asked, outcome_->separator()))
+        notes << QString::fromStdString(n).toHtmlEscaped().replace(
+            "korvan-cli ladder --compensate bandwidth",
+            "<span style=\"white-space:nowrap\">korvan-cli ladder --compensate "
+            "bandwidth</span>");
+    notes_->setTextFormat(Qt::RichText);
+    notes_->setText(notes.join("<br>"));
+    notes_->setVisible(!notes.isEmpty());
 }
 
 QString ResponseWindow::readoutAt(double fHz) const {
@@ -418,20 +475,50 @@ bool ResponseWindow::saveNgspice(const QString& path) {
 }
 
 bool ResponseWindow::savePicture(const QString& path) {
+    // The chart with a strip below that names the design, so that a picture
+    // passed on still says what it shows.
+    const QString caption =
+        outcome_
+            ? QString::fromStdString(pictureCaption(
+                  outcome_->state(),
+                  response_.size() > 0 ? response_.reference.port1Ohm : outcome_->state().Zterm,
+                  outcome_->separator()))
+            : QString();
+    QFont font = view_->font();
+    font.setPointSizeF(9);
+    const int strip = QFontMetrics(font).height() + 8;
+    const QSize chartSize = view_->size();
+    const QSize size(chartSize.width(), chartSize.height() + strip);
+    const auto drawCaption = [&](QPainter& painter) {
+        painter.fillRect(QRect(0, chartSize.height(), size.width(), strip), Qt::white);
+        painter.setPen(Qt::black);
+        painter.setFont(font);
+        painter.drawText(QRect(6, chartSize.height(), size.width() - 12, strip),
+                         Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, caption);
+    };
     QByteArray bytes;
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::WriteOnly);
     if (path.endsWith(".svg", Qt::CaseInsensitive)) {
         QSvgGenerator svg;
         svg.setOutputDevice(&buffer);
-        svg.setSize(view_->size());
-        svg.setViewBox(view_->rect());
+        svg.setSize(size);
+        svg.setViewBox(QRect(QPoint(0, 0), size));
         svg.setTitle("KORVAN response");
+        svg.setDescription(caption);
         QPainter painter(&svg);
         view_->render(&painter);
+        drawCaption(painter);
         painter.end();
     } else {
-        view_->grab().save(&buffer, "PNG");
+        QImage image(size * view_->devicePixelRatio(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(view_->devicePixelRatio());
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.drawPixmap(0, 0, view_->grab());
+        drawCaption(painter);
+        painter.end();
+        image.save(&buffer, "PNG");
     }
     std::string error;
     if (bytes.isEmpty()) error = "the picture could not be made";

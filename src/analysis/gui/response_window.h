@@ -95,6 +95,8 @@ class ResponseWindow : public QWidget {
     QLabel* readout_ = nullptr;
     QLabel* status_ = nullptr;
     QTableWidget* table_ = nullptr;
+    QLabel* tableCaption_ = nullptr;
+    QLabel* notes_ = nullptr;
 };
 
 // Adds "Response details…" to `menu` (the main window's plot context menu);

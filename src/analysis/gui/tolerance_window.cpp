@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -35,6 +36,14 @@ constexpr const char* kFigureCaptions[kFigureCount] = {
     "Insertion loss [dB]", "Ripple [dB]",   "BW 3 dB [Hz]",     "BW 6 dB [Hz]",
     "BW 20 dB [Hz]",       "BW 60 dB [Hz]", "Centre shift [Hz]"};
 constexpr int kFigureDecimals[kFigureCount] = {3, 3, 1, 1, 1, 1, 1};
+
+// The insertion loss carries the allowance the main window's labels add,
+// and says so: the response window shows the plain ladder's.
+QString figureCaption(int figure, double allowanceDb) {
+    if (figure == kIL && allowanceDb > 0)
+        return QString("Insertion loss [dB], with %1 dB").arg(allowanceDb, 0, 'f', 2);
+    return kFigureCaptions[figure];
+}
 
 QDoubleSpinBox* spin(QWidget* parent, const char* name, double max, double value, int decimals,
                      const QString& suffix) {
@@ -92,7 +101,19 @@ ToleranceWindow::ToleranceWindow(OutcomeFeed& outcomes, char separator, QWidget*
     setWindowTitle("Tolerance analysis");
 
     auto* layout = new QHBoxLayout(this);
-    layout->addWidget(buildInputs());
+    // The inputs scroll when the window is too low for all of them, so that
+    // no limit note or status line is ever cut off.
+    auto* inputs = new QScrollArea(this);
+    inputs->setObjectName("InputsScroll");
+    inputs->setWidget(buildInputs());
+    inputs->setWidgetResizable(true);
+    inputs->setFrameShape(QFrame::NoFrame);
+    inputs->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    inputs->setFixedWidth(inputs->widget()->width() + 18);
+    auto* left = new QVBoxLayout;
+    left->addWidget(inputs, 1);
+    left->addWidget(runPanel_);
+    layout->addLayout(left);
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName("ResultTabs");
@@ -141,7 +162,7 @@ ToleranceWindow::ToleranceWindow(OutcomeFeed& outcomes, char separator, QWidget*
                              2 * figures_->frameWidth());
     right->addWidget(figures_);
     layout->addLayout(right, 1);
-    resize(1180, 760);
+    resize(1240, 820);
     following_ = outcomes_.subscribe([this](const OutcomePtr&) { designChanged(); });
 }
 
@@ -206,54 +227,92 @@ QWidget* ToleranceWindow::buildInputs() {
 
     auto* limits = new QGroupBox("Yield limits", panel);
     auto* lf = new QFormLayout(limits);
+    const auto note = [limits](const char* name) {
+        auto* l = new QLabel(limits);
+        l->setObjectName(name);
+        l->setWordWrap(true);
+        QFont small = l->font();
+        if (small.pointSizeF() > 0)
+            small.setPointSizeF(small.pointSizeF() * 0.9);
+        else
+            small.setPixelSize(std::max(8, small.pixelSize() * 9 / 10));
+        l->setFont(small);
+        return l;
+    };
     useRipple_ = new QCheckBox("Ripple at most", limits);
     useRipple_->setObjectName("UseRippleLimit");
     useRipple_->setChecked(true);
     rippleLimit_ = spin(limits, "RippleLimitEdit", 60, 1.5, 2, " dB");
+    rippleNote_ = note("RippleLimitNote");
     useBw_ = new QCheckBox("3 dB bandwidth within +-", limits);
     useBw_->setObjectName("UseBwLimit");
     useBw_->setChecked(true);
     bwLimit_ = spin(limits, "BwLimitEdit", 100, 5, 2, " %");
+    bwNote_ = note("BwLimitNote");
     lf->addRow(useRipple_, rippleLimit_);
+    lf->addRow(rippleNote_);
     lf->addRow(useBw_, bwLimit_);
+    lf->addRow(bwNote_);
     useIl_ = new QCheckBox("Insertion loss at most", limits);
     useIl_->setObjectName("UseIlLimit");
     ilLimit_ = spin(limits, "IlLimitEdit", 60, 3, 2, " dB");
+    ilNote_ = note("IlLimitNote");
     useShift_ = new QCheckBox("Centre shift within +-", limits);
     useShift_->setObjectName("UseShiftLimit");
     shiftLimit_ = spin(limits, "ShiftLimitEdit", 100000, 100, 1, " Hz");
+    shiftNote_ = note("ShiftLimitNote");
     lf->addRow(useIl_, ilLimit_);
+    lf->addRow(ilNote_);
     lf->addRow(useShift_, shiftLimit_);
+    lf->addRow(shiftNote_);
     v->addWidget(limits);
+    // A limit the user touches is his from then on; each change shows the
+    // nominal design against the limits again.
+    const auto userLimit = [this] {
+        limitsFollowDesign_ = false;
+        showLimitNotes();
+    };
+    for (QDoubleSpinBox* box : {rippleLimit_, bwLimit_, ilLimit_, shiftLimit_})
+        connect(box, &QDoubleSpinBox::valueChanged, this, userLimit);
+    for (QCheckBox* box : {useRipple_, useBw_, useIl_, useShift_})
+        connect(box, &QCheckBox::toggled, this, userLimit);
 
+    v->addStretch();
+    panel->setFixedWidth(340);
+
+    // Run, progress, yield and status stay in sight below the inputs.
+    auto* runPanel = new QWidget(this);
+    runPanel->setObjectName("RunPanel");
+    runPanel->setFixedWidth(340);
+    v = new QVBoxLayout(runPanel);
+    v->setContentsMargins(0, 0, 0, 0);
     auto* buttons = new QHBoxLayout;
-    run_ = new QPushButton("Run", panel);
+    run_ = new QPushButton("Run", runPanel);
     run_->setObjectName("RunButton");
     run_->setDefault(true);
-    cancelButton_ = new QPushButton("Cancel", panel);
+    cancelButton_ = new QPushButton("Cancel", runPanel);
     cancelButton_->setObjectName("CancelButton");
     cancelButton_->setEnabled(false);
     buttons->addWidget(run_);
     buttons->addWidget(cancelButton_);
     v->addLayout(buttons);
-    progress_ = new QProgressBar(panel);
+    progress_ = new QProgressBar(runPanel);
     progress_->setObjectName("ProgressBar");
     progress_->setRange(0, 1);
     progress_->setValue(0);
     v->addWidget(progress_);
-    yield_ = new QLabel(panel);
+    yield_ = new QLabel(runPanel);
     yield_->setObjectName("YieldLabel");
     QFont big = yield_->font();
     big.setPixelSize(16);
     big.setBold(true);
     yield_->setFont(big);
     v->addWidget(yield_);
-    status_ = new QLabel(panel);
+    status_ = new QLabel(runPanel);
     status_->setObjectName("StatusLabel");
     status_->setWordWrap(true);
     v->addWidget(status_);
-    v->addStretch();
-    panel->setFixedWidth(300);
+    runPanel_ = runPanel;
 
     // The series the trials start from is also the one the standard-value
     // view shows.
@@ -293,6 +352,7 @@ void ToleranceWindow::analyseLadder(const ToleranceDesign& design, const QString
         given_ = design;
         setWindowTitle("Tolerance analysis: " + source);
         forgetResult("Analysing the ladder of the " + source + ".");
+        suggestLimits();
         showStandardValues();
         drawNominal();
     }
@@ -307,6 +367,7 @@ void ToleranceWindow::open() {
         setWindowTitle("Tolerance analysis");
         forgetResult("Analysing the main window's design.");
     }
+    suggestLimits();
     showStandardValues();
     if (!result_) drawNominal();
     show();
@@ -319,6 +380,7 @@ void ToleranceWindow::designChanged() {
     // Hidden, the window only notes the change: open() draws the design
     // then, and the main window's calculations do not pay for it.
     if (isVisible()) {
+        suggestLimits();
         showStandardValues();
         if (!result_) drawNominal();
     }
@@ -361,6 +423,7 @@ ToleranceJob ToleranceWindow::jobFromInputs(const ToleranceDesign& design) const
     job.standard = standardChoice();
     if (useRipple_->isChecked()) job.limits.rippleMaxDb = rippleLimit_->value();
     if (useBw_->isChecked()) job.limits.bw3Pct = bwLimit_->value();
+    if (design.askedBw3Hz > 0) job.limits.bw3ReferenceHz = design.askedBw3Hz;
     if (useIl_->isChecked()) job.limits.ilMaxDb = ilLimit_->value();
     if (useShift_->isChecked()) job.limits.centreShiftHz = shiftLimit_->value();
     return job;
@@ -440,14 +503,26 @@ void ToleranceWindow::showResult(std::shared_ptr<ToleranceResult> result) {
                        .arg(r.threads == 1 ? "thread" : "threads")
                        .arg(r.failed);
     if (r.cancelled) text = "Cancelled. " + text;
+    QStringList outside;
+    const std::pair<LimitKind, const char*> kinds[] = {{LimitKind::Ripple, "ripple"},
+                                                       {LimitKind::Bw3, "3 dB bandwidth"},
+                                                       {LimitKind::Il, "insertion loss"},
+                                                       {LimitKind::CentreShift, "centre shift"}};
+    for (const auto& [kind, name] : kinds)
+        if (keepsLimit(r.nominal, runLimits_, kind, *r.nominal.value[kBw3]) == false)
+            outside << name;
+    if (!outside.isEmpty())
+        text += " The nominal design itself is outside the limit of its " + outside.join(", ") +
+                ": no spread can bring the yield up to 100 %.";
     status_->setText(text);
     fillFiguresTable(r);
     drawEnvelope(r);
     std::vector<double> rippleMarks, bwMarks;
     if (runLimits_.rippleMaxDb) rippleMarks.push_back(*runLimits_.rippleMaxDb);
-    if (runLimits_.bw3Pct)
-        for (double sign : {-1.0, 1.0})
-            bwMarks.push_back(*r.nominal.value[kBw3] * (1 + sign * *runLimits_.bw3Pct / 100));
+    if (runLimits_.bw3Pct) {
+        const auto [low, high] = bw3Window(runLimits_, *r.nominal.value[kBw3]);
+        bwMarks = {low, high};
+    }
     drawHistogram(rippleView_->chart(), r.samples[kRipple], "Ripple", "dB", rippleMarks);
     drawHistogram(bw3View_->chart(), r.samples[kBw3], "3 dB bandwidth", "Hz", bwMarks);
     emit runFinished();
@@ -459,7 +534,7 @@ void ToleranceWindow::fillFiguresTable(const ToleranceResult& r) {
         const auto i = static_cast<std::size_t>(f);
         const FigureStats& s = r.stats[i];
         const int d = kFigureDecimals[f];
-        setCell(figures_, f, 0, kFigureCaptions[f]);
+        setCell(figures_, f, 0, figureCaption(f, r.allowanceDb));
         setCell(figures_, f, 1, r.nominal.value[i] ? number(*r.nominal.value[i], d) : "-");
         setCell(figures_, f, 2,
                 r.standard && r.standard->value[i] ? number(*r.standard->value[i], d) : "-");
@@ -503,12 +578,68 @@ void ToleranceWindow::showStandardValues() {
     for (int f = 0; f < kFigureCount; ++f) {
         const auto i = static_cast<std::size_t>(f);
         const int d = kFigureDecimals[f];
-        setCell(standardFigures_, f, 0, kFigureCaptions[f]);
+        setCell(standardFigures_, f, 0, figureCaption(f, design->allowanceDb));
         const auto& iv = f == kCentreShift ? std::optional<double>(0.0) : ideal->value[i];
         setCell(standardFigures_, f, 1, iv ? number(*iv, d) : "-");
         setCell(standardFigures_, f, 2,
                 standard && standard->value[i] ? number(*standard->value[i], d) : "-");
     }
+}
+
+void ToleranceWindow::suggestLimits() {
+    QString problem;
+    const auto design = currentDesign(&problem);
+    if (!limitsFollowDesign_ || running() || !design) {
+        showLimitNotes();
+        return;
+    }
+    const ToleranceLimits lim = suggestedLimits(*design);
+    {
+        const QSignalBlocker a(rippleLimit_), b(bwLimit_);
+        rippleLimit_->setValue(*lim.rippleMaxDb);
+        bwLimit_->setValue(*lim.bw3Pct);
+    }
+    showLimitNotes();
+}
+
+void ToleranceWindow::showLimitNotes() {
+    for (QLabel* l : {rippleNote_, bwNote_, ilNote_, shiftNote_}) l->clear();
+    QString problem;
+    const auto design = currentDesign(&problem);
+    if (!design) return;
+    const auto nominal = ladderFigures(*design, design->ladder, 0);
+    ToleranceLimits lim;
+    lim.rippleMaxDb = rippleLimit_->value();
+    lim.bw3Pct = bwLimit_->value();
+    lim.bw3ReferenceHz = design->askedBw3Hz;
+    lim.ilMaxDb = ilLimit_->value();
+    lim.centreShiftHz = shiftLimit_->value();
+    const auto verdict = [&](LimitKind kind, const QCheckBox* use) -> QString {
+        if (!nominal || !use->isChecked()) return "";
+        return keepsLimit(*nominal, lim, kind, *nominal->value[kBw3]).value_or(true)
+                   ? ": within"
+                   : ": <b style=\"color:#c00000\">outside</b>";
+    };
+    const auto figure = [&](Figure f, int decimals) {
+        return nominal && nominal->value[f] ? number(*nominal->value[f], decimals) : QString("-");
+    };
+    rippleNote_->setText((design->askedRippleDb
+                              ? "Ripple entered " + number(*design->askedRippleDb, 2) + " dB; "
+                                        : QString("No ripple is entered for this type; ")) +
+                         "nominal " + figure(kRipple, 3) + " dB" +
+                         verdict(LimitKind::Ripple, useRipple_));
+    const auto [low, high] = bw3Window(lim, 0);
+    bwNote_->setText("Of the " + number(design->askedBw3Hz, 0) + " Hz asked" +
+                     (given_ ? QString() : QString(" (B3db)")) + ": " + number(low, 0) +
+                     " to " + number(high, 0) + " Hz; nominal " + figure(kBw3, 0) + " Hz" +
+                     verdict(LimitKind::Bw3, useBw_));
+    ilNote_->setText("Nominal " + figure(kIL, 3) + " dB" +
+                     (design->allowanceDb > 0
+                          ? ", with the " + number(design->allowanceDb, 2) + " dB allowance"
+                          : QString()) +
+                     verdict(LimitKind::Il, useIl_));
+    shiftNote_->setText("Of the nominal 3 dB centre " +
+                        (nominal ? number(nominal->centreHz * 0.001, 3) + " kHz" : QString("-")));
 }
 
 } // namespace korvan::gui

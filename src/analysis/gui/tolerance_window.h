@@ -77,6 +77,11 @@ class ToleranceWindow : public QWidget {
     void drawHistogram(QChart* chart, const std::vector<double>& values, const QString& title,
                        const QString& unit, const std::vector<double>& marks);
     void setRunning(bool on);
+    // The limits from what the design was asked for, until the user sets
+    // his own; then what each limit is measured against, and where the
+    // nominal design stands.
+    void suggestLimits();
+    void showLimitNotes();
     QString number(double value, int decimals) const;
 
     void forgetResult(const QString& status);
@@ -89,6 +94,7 @@ class ToleranceWindow : public QWidget {
     QThread* worker_ = nullptr;
     std::shared_ptr<analysis::ToleranceResult> result_;
     analysis::ToleranceLimits runLimits_; // of the run now going or last finished
+    bool limitsFollowDesign_ = true;
 
     QSpinBox* trials_ = nullptr;
     QSpinBox* seed_ = nullptr;
@@ -111,6 +117,11 @@ class ToleranceWindow : public QWidget {
     QDoubleSpinBox* ilLimit_ = nullptr;
     QCheckBox* useShift_ = nullptr;
     QDoubleSpinBox* shiftLimit_ = nullptr;
+    QLabel* rippleNote_ = nullptr;
+    QLabel* bwNote_ = nullptr;
+    QLabel* ilNote_ = nullptr;
+    QLabel* shiftNote_ = nullptr;
+    QWidget* runPanel_ = nullptr;
     QPushButton* run_ = nullptr;
     QPushButton* cancelButton_ = nullptr;
     QProgressBar* progress_ = nullptr;

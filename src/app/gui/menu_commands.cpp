@@ -158,8 +158,10 @@ void MenuCommands::openHelp(HelpLanguage language) {
         window_.changeForm([&] { messages_.show(helpNotFoundMessage(language)); });
         return;
     }
-    // A desktop without a viewer for PDF stays silent.
-    opener_(QUrl::fromLocalFile(QString::fromStdString(document->string())));
+    // A desktop without a viewer for PDF would otherwise leave the command
+    // without any visible effect: say where the document is.
+    if (!opener_(QUrl::fromLocalFile(QString::fromStdString(document->string()))))
+        window_.changeForm([&] { messages_.show(helpViewerMissingMessage(language, *document)); });
 }
 
 std::vector<std::filesystem::path> MenuCommands::defaultHelpFolders() {

@@ -564,6 +564,9 @@ void LadderDesignerWindow::fillSummary() {
         const auto v = x.levels[level].bandwidthHz();
         return v ? number(*v, 1) + " Hz" : QString("-");
     };
+    const auto ripple = [this](const analysis::ExactFigures& x) {
+        return x.rippleDb ? number(*x.rippleDb, 2) : QString("-");
+    };
     QStringList lines;
     lines << QString("%1 crystals, %2, compensation: %3")
                  .arg(d.positions.size())
@@ -585,14 +588,14 @@ void LadderDesignerWindow::fillSummary() {
     QString built =
         QString("As built (each crystal with its Rm): IL %1 dB, ripple %2 dB, BW 3 dB "
                 "%3, 6 dB %4, 60 dB %5")
-            .arg(number(x.ilDb, 2), number(x.rippleDb, 2), bw(x, 0), bw(x, 1), bw(x, 4));
+            .arg(number(x.ilDb, 2), ripple(x), bw(x, 0), bw(x, 1), bw(x, 4));
     lines << built;
     if (sheet.standardFigures) {
         const auto& s = *sheet.standardFigures;
         lines << QString("With %1 values: IL %2 dB, ripple %3 dB, BW 3 dB %4")
                      .arg(QString::fromStdString(
                               analysis::standardChoiceName(sheet.options.standard)),
-                          number(s.ilDb, 2), number(s.rippleDb, 2), bw(s, 0));
+                          number(s.ilDb, 2), ripple(s), bw(s, 0));
     }
     lines << QString("Refined on the exact analysis: synthesised for %1 Hz, %2 exact analyses")
                  .arg(number(d.designBandwidthHz, 1))

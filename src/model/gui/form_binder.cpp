@@ -1,6 +1,7 @@
 #include "model/gui/form_binder.h"
 
 #include "widgets/gui/aedit.h"
+#include "widgets/gui/text_fit.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -123,7 +124,10 @@ void FormBinder::apply(QObject* o, const ControlState& now, const ControlState& 
     const bool edit = qobject_cast<QLineEdit*>(o) != nullptr;
     // An entry field always shows the model's text: the user's typing was
     // copied into the model before the event.
-    if (now.text != before.text || edit) setText(o, QString::fromStdString(now.text));
+    if (now.text != before.text || edit) {
+        setText(o, QString::fromStdString(now.text));
+        if (auto* widget = qobject_cast<QWidget*>(o)) widgets::fitTextToBox(widget);
+    }
 
     if (isCheckable(o)) {
         auto* button = static_cast<QAbstractButton*>(o);

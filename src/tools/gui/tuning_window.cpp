@@ -108,10 +108,11 @@ void TuningWindow::buildControls() {
     // The reference mesh, right of the crystal.
     QLabel* ck12 = label(in, "Label15", QStringLiteral("Ck12            pF"), {272, 6, 150, 22});
     widgets::TAEdit* ck12Edit = entry(in, "AEdit6", {0, 0, 0, 20}, colors::blue, true);
-    placeOverBlanks(ck12, ck12Edit, 5, 11);
+    // The whole run of blanks: at 10 MHz every Ck has three digits.
+    placeOverBlanks(ck12, ck12Edit, 4, 12);
     QLabel* ck23 = label(in, "Label16", QStringLiteral("Ck23            pF"), {272, 30, 150, 22});
     widgets::TAEdit* ck23Edit = entry(in, "AEdit7", {0, 0, 0, 20}, colors::blue, true);
-    placeOverBlanks(ck23, ck23Edit, 5, 11);
+    placeOverBlanks(ck23, ck23Edit, 4, 12);
     QLabel* refMesh =
         label(in, "Label17", QStringLiteral("<-- Reference Mesh (#2), defining Fmesh"),
               {262, 54, 166, 28}, colors::blue, Qt::AlignLeft | Qt::AlignTop);
