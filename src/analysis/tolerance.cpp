@@ -142,12 +142,11 @@ std::string spreadProblem(const char* what, const Spread& s, double max, const c
 
 } // namespace
 
-ToleranceLimits suggestedLimits(const DesignState& s) {
+ToleranceLimits suggestedLimits(const ToleranceDesign& d) {
     ToleranceLimits lim;
-    const bool rippleEntered = !s.IsCohn && !s.IsQER;
-    lim.rippleMaxDb = (rippleEntered ? std::max(0.0, s.PBripple) : 0.5) + 0.5;
+    lim.rippleMaxDb = (d.askedRippleDb ? std::max(0.0, *d.askedRippleDb) : 0.5) + 0.5;
     lim.bw3Pct = 5;
-    lim.bw3ReferenceHz = s.B3db;
+    if (d.askedBw3Hz > 0) lim.bw3ReferenceHz = d.askedBw3Hz;
     return lim;
 }
 
@@ -209,7 +208,10 @@ StandardLadder standardLadder(const LadderModel& ideal, const StandardChoice& ch
 }
 
 ToleranceDesign toleranceDesign(const DesignOutcome& outcome) {
-    return {outcome.ladder(), outcome.sweepHz(), outcome.lossAllowanceDb()};
+    const DesignState& s = outcome.state();
+    const bool rippleEntered = !s.IsCohn && !s.IsQER;
+    return {outcome.ladder(), outcome.sweepHz(), outcome.lossAllowanceDb(), s.B3db,
+            rippleEntered ? std::optional<double>(s.PBripple) : std::nullopt};
 }
 
 std::optional<ResponseFigures> ladderFigures(const ToleranceDesign& design,

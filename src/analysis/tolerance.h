@@ -65,8 +65,13 @@ struct ToleranceDesign {
     LadderModel ladder;
     std::vector<double> frequencies;
     double allowanceDb = 0;
+    // What the design was asked for: its 3 dB bandwidth, and the ripple
+    // entered (none for types that take none, as Cohn and QER).
+    double askedBw3Hz = 0;
+    std::optional<double> askedRippleDb;
 };
-// The outcome's ladder, sweep frequencies and allowance.
+// The outcome's ladder, sweep frequencies and allowance, and what its
+// inputs asked for.
 ToleranceDesign toleranceDesign(const DesignOutcome& outcome);
 
 // Yield limits; an empty one is not checked.
@@ -82,8 +87,8 @@ struct ToleranceLimits {
 
 // Limits from what the user asked of the design: the ripple entered plus
 // 0.5 dB (Chebyshev/Butterworth; 1 dB for Cohn and QER, which take no
-// ripple), and the 3 dB bandwidth within 5 % of B3db.
-ToleranceLimits suggestedLimits(const DesignState& state);
+// ripple), and the 3 dB bandwidth within 5 % of the one asked (B3db).
+ToleranceLimits suggestedLimits(const ToleranceDesign& design);
 
 enum class LimitKind { Ripple, Bw3, Il, CentreShift };
 

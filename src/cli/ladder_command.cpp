@@ -1,6 +1,5 @@
 #include "cli/ladder_command.h"
 
-#include "analysis/ngspice_deck.h"
 #include "analysis/response_export.h"
 #include "analysis/response_sweep.h"
 #include "app/program_info.h"
@@ -11,8 +10,11 @@
 #include "designer/crystal_csv.h"
 #include "designer/crystal_placement.h"
 #include "designer/crystal_reactance.h"
-#include "designer/family_coefficients.h"
+#include "designer/ladder_files.h"
+#include "designer/ladder_job.h"
+#include "designer/response_shape.h"
 #include "model/text_file.h"
+#include "prototype/family.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -103,7 +105,7 @@ json capacitorJson(const CapacitorLine& l) {
     return out;
 }
 
-json designJson(const Inputs& in, const LadderDesign& d, const BuildSheet& sheet,
+json designJson(const LadderDesign& d, const BuildSheet& sheet,
                 const std::optional<Placement>& placement) {
     json positions = json::array();
     for (const auto& p : d.positions) {
@@ -123,13 +125,20 @@ json designJson(const Inputs& in, const LadderDesign& d, const BuildSheet& sheet
         {"design_Hz", d.designHz},
         {"source_Ohm", d.sourceOhm},
         {"load_Ohm", d.loadOhm},
-        {"family", lower(in.family)},
+        {"family", shapeName(d.shape)},
         {"compensate", compensationName(d.compensation)},
         {"positions", positions},
         {"Ck_F", d.couplingF},
         {"matching", {{"source", matchJson(sheet.source)}, {"load", matchJson(sheet.load)}}},
         {"exact", exactFiguresJson(d.asBuilt, 0)}};
-    if (lower(in.family) == "chebyshev") out["ripple_dB"] = in.ripple.value_or(0.1);
+    if (d.shape.hasRipple()) out["ripple_dB"] = d.shape.rippleDb;
+    if (d.predistortion) {
+        const auto& p = *d.predistortion;
+        out["predistortion"] = {{"qo", p.meanQo},
+                                {"Qu", p.meanQu},
+                                {"qo_min", p.minimumQo},
+                                {"IL_dB", p.prototypeLossDb}};
+    }
     out["bandwidth_Hz"] = d.wantedBandwidthHz;
     out["reference_position"] = d.referencePosition;
     if (d.compensation == Compensation::None) out["exact_lossless"] = exactFiguresJson(d.aimed, 0);
@@ -164,17 +173,24 @@ std::string pfText(double f) {
     return text;
 }
 
-void writeReport(std::ostream& out, const Inputs& in, const LadderDesign& d,
-                 const BuildSheet& sheet, const std::optional<Placement>& placement) {
+void writeReport(std::ostream& out, const LadderDesign& d, const BuildSheet& sheet,
+                 const std::optional<Placement>& placement) {
     char line[256];
-    out << "Ladder from " << d.positions.size() << " crystals, " << lower(in.family);
-    if (lower(in.family) == "chebyshev") out << " " << in.ripple.value_or(0.1) << " dB";
-    out << ", compensation: " << compensationName(d.compensation) << "\n";
+    out << "Ladder from " << d.positions.size() << " crystals, " << shapeText(d.shape)
+        << ", compensation: " << compensationName(d.compensation) << "\n";
     std::snprintf(line, sizeof line,
                   "Centre (3 dB band middle) %.1f Hz; wanted 3 dB bandwidth %.1f Hz\n"
                   "Terminations: source %.2f Ohm, load %.2f Ohm; no Cs at position %d\n",
                   d.designHz, d.wantedBandwidthHz, d.sourceOhm, d.loadOhm, d.referencePosition);
     out << line;
+    if (d.predistortion) {
+        const auto& p = *d.predistortion;
+        std::snprintf(line, sizeof line,
+                      "Predistorted for the crystals' mean qo %.3f (Qu %.0f; the family's minimum "
+                      "qo %.3f): it costs %.2f dB of loss\n",
+                      p.meanQo, p.meanQu, p.minimumQo, p.prototypeLossDb);
+        out << line;
+    }
     if (placement) {
         out << "Placement objective: " << placementObjective() << "\n";
         std::snprintf(line, sizeof line, "Largest mesh offset (estimated): %.1f Hz%s\n",
@@ -240,20 +256,6 @@ void writeReport(std::ostream& out, const Inputs& in, const LadderDesign& d,
     }
 }
 
-std::vector<std::string> description(const Inputs& in, const LadderDesign& d) {
-    std::vector<std::string> out = {
-        versionLine("KORVAN") + ": ladder designed from " + std::to_string(d.positions.size()) +
-            " measured crystals",
-        "Family: " + lower(in.family) +
-            ", compensation: " + std::string(compensationName(d.compensation)),
-        "Design: centre " + analysis::exactNumber(d.designHz) + " Hz, 3 dB bandwidth " +
-            analysis::exactNumber(d.wantedBandwidthHz) + " Hz, source " +
-            analysis::exactNumber(d.sourceOhm) + " Ohm, load " + analysis::exactNumber(d.loadOhm) +
-            " Ohm",
-        "Each crystal with its Rm; plain ladder without any display allowance"};
-    return out;
-}
-
 bool write(const std::string& path, const std::string& bytes, const char* what) {
     try {
         writeFileAtomically(path, bytes);
@@ -268,40 +270,29 @@ bool write(const std::string& path, const std::string& bytes, const char* what) 
 int writeResponseFiles(const Inputs& in, const LadderDesign& d) {
     const auto& o = in.response;
     if (o.touchstone.empty() && o.csv.empty() && o.ngspice.empty()) return kExitDone;
-    analysis::SweepSpan span{d.designHz - 2.5 * d.wantedBandwidthHz,
-                             d.designHz + 2.5 * d.wantedBandwidthHz, o.points};
+    analysis::SweepSpan span = defaultLadderSpan(d, o.points);
     if (o.startKHz) span.startHz = *o.startKHz * 1000;
     if (o.stopKHz) span.stopHz = *o.stopKHz * 1000;
     if (const auto problem = analysis::spanProblem(span))
         return fail("the response span cannot be swept: " + *problem, kExitUsage);
-    const auto model = d.ladder(true);
-    const analysis::PortReference ref =
-        o.refOhm ? analysis::PortReference{*o.refOhm, *o.refOhm} : analysis::terminations(model);
-    const auto comments = description(in, d);
+    const std::string program = versionLine("KORVAN");
     int code = kExitDone;
-    if (!o.ngspice.empty()) {
-        auto deckComments = comments;
-        if (ref.port1Ohm != ref.port2Ohm)
-            deckComments.push_back("Both ports referred to the source termination");
-        if (!write(o.ngspice,
-                   analysis::ngspiceDeck(model, span, ref.port1Ohm, deckComments,
-                                         analysis::ngspiceResultName(o.ngspice)),
+    try {
+        if (!o.ngspice.empty() &&
+            !write(o.ngspice, ladderNgspiceDeck(d, span, o.refOhm, o.ngspice, program),
                    "ngspice deck"))
             code = kExitFault;
+        if (!o.touchstone.empty()) {
+            const auto format = *analysis::parseTouchstoneFormat(o.format);
+            if (!write(o.touchstone, ladderTouchstone(d, span, o.refOhm, format, program),
+                       "Touchstone file"))
+                code = kExitFault;
+        }
+        if (!o.csv.empty() && !write(o.csv, ladderResponseCsv(d, span, o.refOhm), "CSV file"))
+            code = kExitFault;
+    } catch (const DesignError& e) {
+        return fail(e.what(), kExitFault);
     }
-    if (o.touchstone.empty() && o.csv.empty()) return code;
-    const auto response = analysis::sweepLadder(model, span, ref);
-    if (!response.finite())
-        return fail("the response is not finite: no response file written", kExitFault);
-    if (!o.touchstone.empty()) {
-        const auto format = *analysis::parseTouchstoneFormat(o.format);
-        const std::string text = ref.port1Ohm == ref.port2Ohm
-                                     ? analysis::touchstoneText(response, format, comments)
-                                     : analysis::touchstone2Text(response, format, comments);
-        if (!write(o.touchstone, text, "Touchstone file")) code = kExitFault;
-    }
-    if (!o.csv.empty() && !write(o.csv, analysis::responseCsvText(response), "CSV file"))
-        code = kExitFault;
     return code;
 }
 
@@ -318,12 +309,12 @@ int runLadderCommand(int argc, const char* const* argv) {
            "Crystal list as korvan-cli xtalfit --csv writes it (one crystal per row, named "
            "by \"file\"); without it, n identical crystals from --lm/--cm, --fs, --cp, --rm")
         ->type_name("FILE.csv");
-    app.add_option("--family", in.family, "Response family")
-        ->type_name("chebyshev|butterworth")
+    app.add_option("--family", in.family, "Response family: " + prototype::familyNames())
+        ->type_name("F")
         ->required();
     app.add_option("--ripple", in.ripple,
-                   "Pass-band ripple of a Chebyshev family [dB], above 0 "
-                   "up to 3 (default 0.1)")
+                   "Pass-band ripple of the chebyshev family [dB], 0.001 to 3 (default 0.1); the "
+                   "other families take none")
         ->type_name("DB");
     app.add_option("--poles", in.poles, "Number of crystals in the ladder, 2 to 14")
         ->type_name("N")
@@ -335,7 +326,9 @@ int runLadderCommand(int argc, const char* const* argv) {
         ->type_name("lowest|middle|K");
     app.add_option("--compensate", in.compensate,
                    "Loss compensation: none (lossless design), bandwidth (the lossy filter keeps "
-                   "the 3 dB bandwidth; default) or predistort")
+                   "the 3 dB bandwidth; default) or predistort (the family's coefficients "
+                   "predistorted for the crystals' mean qo: the lossy filter keeps the family's "
+                   "shape, at the cost of loss)")
         ->type_name("none|bandwidth|predistort");
     app.add_option("--match", in.matchOhm,
                    "System impedance both ends are matched to [Ohm] "
@@ -404,12 +397,12 @@ int runLadderCommand(int argc, const char* const* argv) {
     }
 
     // Values the options cannot take.
-    const auto family = familyFromName(in.family);
-    if (!family)
-        return fail("unknown family '" + in.family + "': chebyshev or butterworth", kExitUsage);
-    if (*family == Family::Chebyshev && in.ripple &&
-        !(std::isfinite(*in.ripple) && *in.ripple > 0 && *in.ripple <= 3))
-        return fail("--ripple must be above 0 and at most 3 dB", kExitUsage);
+    ResponseShape shape;
+    try {
+        shape = parseResponseShape(in.family, in.ripple);
+    } catch (const DesignError& e) {
+        return fail(std::string("--family/--ripple: ") + e.what(), kExitUsage);
+    }
     if (in.poles < 2 || in.poles > 14) return fail("--poles must be 2 to 14", kExitUsage);
     if (!(std::isfinite(in.bwKhz) && in.bwKhz > 0))
         return fail("--bw must be above 0 kHz", kExitUsage);
@@ -428,10 +421,6 @@ int runLadderCommand(int argc, const char* const* argv) {
     const auto compensation = parseCompensation(in.compensate);
     if (!compensation)
         return fail("--compensate must be none, bandwidth or predistort", kExitUsage);
-    if (*compensation == Compensation::Predistort)
-        return fail("--compensate predistort needs the predistorted coefficients of the response "
-                    "families, which this build does not have yet; use bandwidth or none",
-                    kExitRejected);
     const auto series = analysis::seriesFromName(in.series);
     if (!series || (*series != analysis::ESeries::E12 && *series != analysis::ESeries::E24))
         return fail("--series must be E12 or E24", kExitUsage);
@@ -481,28 +470,22 @@ int runLadderCommand(int argc, const char* const* argv) {
     }
 
     // The design.
-    const auto coefficients = familyCoefficients(*family, in.poles, in.ripple.value_or(0.1));
-    const double bandwidthHz = in.bwKhz * 1000;
-    LadderDesign design;
-    std::optional<Placement> placement;
+    LadderJob job;
+    job.crystals = std::move(crystals);
+    job.poles = in.poles;
+    job.keepOrder = in.keepOrder || in.crystalsFile.empty();
+    job.shape = shape;
+    job.bandwidthHz = in.bwKhz * 1000;
+    job.reference = *reference;
+    job.compensation = *compensation;
+    LadderJobResult result;
     try {
-        if (in.keepOrder || in.crystalsFile.empty()) {
-            DesignRequest r;
-            r.crystals.assign(crystals.begin(), crystals.begin() + in.poles);
-            r.coefficients = coefficients;
-            r.bandwidthHz = bandwidthHz;
-            r.reference = *reference;
-            r.compensation = *compensation;
-            design = designLadder(r);
-        } else {
-            PlacementRequest r{crystals, coefficients, bandwidthHz, *reference, 0};
-            auto placed = placeAndDesign(r, *compensation);
-            placement = placed.placement;
-            design = std::move(placed.design);
-        }
+        result = runLadderJob(job);
     } catch (const DesignError& e) {
         return fail(e.what(), kExitRejected);
     }
+    const LadderDesign& design = result.design;
+    const std::optional<Placement>& placement = result.placement;
 
     BuildOptions options;
     options.standard = {*series, in.pairs};
@@ -524,11 +507,11 @@ int runLadderCommand(int argc, const char* const* argv) {
     if (const int c = writeResponseFiles(in, design); c != kExitDone) code = c;
 
     if (in.json)
-        std::cout << designJson(in, design, sheet, placement)
+        std::cout << designJson(design, sheet, placement)
                          .dump(2, ' ', false, json::error_handler_t::replace)
                   << '\n';
     else
-        writeReport(std::cout, in, design, sheet, placement);
+        writeReport(std::cout, design, sheet, placement);
     std::cout.flush();
     if (!std::cout) return fail("the output could not be written", kExitFault);
     return code;

@@ -1,5 +1,7 @@
 #include "designer/build_sheet.h"
 
+#include "designer/fixed_text.h"
+
 #include "analysis/ladder_analysis.h"
 #include "analysis/response_export.h"
 #include "designer/crystal_reactance.h"
@@ -52,9 +54,7 @@ CapacitorLine line(std::string label, double f, const analysis::StandardChoice& 
 
 std::string pf(double f) {
     if (!(f > 0)) return "";
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", f * 1e12);
-    return text;
+    return fixedText(f * 1e12, 2);
 }
 
 std::string csvText(const std::string& s) {
@@ -134,7 +134,13 @@ std::string buildSheetCsv(const LadderDesign& d, const BuildSheet& s) {
     out.push_back("KORVAN ladder build sheet,value");
     out.push_back("design_Hz," + exactNumber(d.designHz));
     out.push_back("bandwidth_Hz," + exactNumber(d.wantedBandwidthHz));
+    out.push_back("family," + std::string(shapeName(d.shape)));
+    if (d.shape.hasRipple()) out.push_back("ripple_dB," + exactNumber(d.shape.rippleDb));
     out.push_back("compensate," + std::string(compensationName(d.compensation)));
+    if (d.predistortion) {
+        out.push_back("predistorted_qo," + exactNumber(d.predistortion->meanQo));
+        out.push_back("predistortion_IL_dB," + exactNumber(d.predistortion->prototypeLossDb));
+    }
     out.push_back("poles," + std::to_string(d.positions.size()));
     out.push_back("reference_position," + std::to_string(d.referencePosition));
     out.push_back("source_Ohm," + exactNumber(d.sourceOhm));
@@ -168,11 +174,7 @@ std::string buildSheetCsv(const LadderDesign& d, const BuildSheet& s) {
     out.push_back("end,system_Ohm,filter_Ohm,network,Lseries_uH,Cparallel_pF,Cseries_pF,"
                   "Lparallel_uH,series_element_at,turns_ratio");
     for (const auto& [name, m] : {std::pair{"source", &s.source}, {"load", &s.load}}) {
-        const auto uh = [](double h) {
-            char text[32];
-            std::snprintf(text, sizeof text, "%.3f", h * 1e6);
-            return std::string(text);
-        };
+        const auto uh = [](double h) { return fixedText(h * 1e6, 3); };
         out.push_back(std::string(name) + ',' + exactNumber(m->systemOhm) + ',' +
                       exactNumber(m->filterOhm) + ',' + (m->needed ? "L-C" : "none necessary") +
                       ',' + (m->needed ? uh(m->lowpassSeriesH) : "") + ',' + pf(m->lowpassShuntF) +

@@ -1,5 +1,7 @@
 #include "designer/build_sheet_pdf.h"
 
+#include "designer/fixed_text.h"
+
 #include "designer/crystal_reactance.h"
 
 #include <cairo-pdf.h>
@@ -23,10 +25,12 @@ cairo_status_t appendTo(void* closure, const unsigned char* data, unsigned int l
     return CAIRO_STATUS_SUCCESS;
 }
 
+// Locale-free: the window's process runs in the user's locale.
 std::string format(const char* pattern, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, pattern, value);
-    return text;
+    // Only "%.Nf" and "%+.Nf" patterns are used.
+    const bool sign = pattern[1] == '+';
+    const std::string text = fixedText(value, pattern[sign ? 3 : 2] - '0');
+    return sign && text.front() != '-' ? "+" + text : text;
 }
 
 std::string pf(double f) {
@@ -238,11 +242,17 @@ std::string buildSheetPdf(const LadderDesign& d, const BuildSheet& s) {
     y += 14;
     p.font(8);
     p.text(kMargin, y,
-           std::to_string(d.positions.size()) + " crystals, 3 dB bandwidth " +
-               format("%.1f", d.wantedBandwidthHz) + " Hz centred on " +
-               format("%.1f", d.designHz) +
-               " Hz; compensation: " + std::string(compensationName(d.compensation)) +
-               "; no Cs at position " + std::to_string(d.referencePosition));
+           std::to_string(d.positions.size()) + " crystals, " + shapeText(d.shape) +
+               ", 3 dB bandwidth " + format("%.1f", d.wantedBandwidthHz) + " Hz centred on " +
+               format("%.1f", d.designHz) + " Hz; no Cs at position " +
+               std::to_string(d.referencePosition));
+    y += 10;
+    p.text(kMargin, y,
+           "Compensation: " + std::string(compensationName(d.compensation)) +
+               (d.predistortion ? "; predistorted for the crystals' mean qo " +
+                                      format("%.2f", d.predistortion->meanQo) + ", which costs " +
+                                      format("%.2f", d.predistortion->prototypeLossDb) + " dB"
+                                : std::string()));
     y += 6;
     schematic(p, d, y);
     y += 84;

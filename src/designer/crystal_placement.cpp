@@ -25,12 +25,19 @@ struct Table {
 };
 
 // The couplings of n crystals like `typical`, with the reference at the
-// most pulled position (whichever lets every other mesh be tuned up).
-LadderElements typicalLadder(const analysis::Crystal& typical, const PlacementRequest& r, int n) {
+// most pulled position (whichever lets every other mesh be tuned up; the
+// first of equals, position 2 of a symmetric ladder).
+struct Profile {
+    LadderElements elements;
+    int mostPulled = 0; // 0-based
+};
+Profile typicalLadder(const analysis::Crystal& typical, const PlacementRequest& r, int n) {
     const std::vector<analysis::Crystal> xs(static_cast<std::size_t>(n), typical);
+    const auto lossless = shapeCoefficients(r.shape, n);
     for (int i = 0; i < n; ++i) {
-        const auto e = synthesise({xs, &r.coefficients, r.bandwidthHz, i}, Linearisation::BandEdge);
-        if (e && e->unreachable().empty()) return *e;
+        const auto e =
+            synthesiseShape(r.shape, lossless, r.compensation, xs, r.bandwidthHz, i).elements;
+        if (e && e->unreachable().empty()) return {*e, i};
     }
     throw DesignError("a 3 dB bandwidth of " +
                       std::to_string(static_cast<long long>(r.bandwidthHz)) +
@@ -155,7 +162,7 @@ void improveSymmetry(const Matcher& mt, std::vector<int>& at, int m, double limi
     }
 }
 
-std::vector<int> referencePositions(const ReferenceRule& rule, int n) {
+std::vector<int> referencePositions(const ReferenceRule& rule, int n, int mostPulled) {
     switch (rule.kind) {
     case ReferenceRule::Kind::Position:
         if (rule.position < 1 || rule.position > n)
@@ -168,7 +175,7 @@ std::vector<int> referencePositions(const ReferenceRule& rule, int n) {
         break;
     }
     // The lowest crystal goes where the couplings pull a mesh furthest.
-    return {n >= 3 ? 1 : 0};
+    return {mostPulled};
 }
 
 } // namespace
@@ -180,7 +187,7 @@ std::string placementObjective() {
 }
 
 Placement placeCrystals(const PlacementRequest& r, const PlacementControl& control) {
-    const int n = r.coefficients.poles();
+    const int n = r.poles;
     const int m = static_cast<int>(r.candidates.size());
     if (n < 2 || n > 14)
         throw DesignError("a ladder needs 2 to 14 crystals, not " + std::to_string(n));
@@ -203,7 +210,8 @@ Placement placeCrystals(const PlacementRequest& r, const PlacementControl& contr
     });
     const auto& typical =
         r.candidates[static_cast<std::size_t>(byFs[static_cast<std::size_t>(m / 2)])].model;
-    const LadderElements profile = typicalLadder(typical, r, n);
+    const Profile typicalProfile = typicalLadder(typical, r, n);
+    const LadderElements& profile = typicalProfile.elements;
     t.natural.resize(static_cast<std::size_t>(m * n));
     t.reach10.resize(static_cast<std::size_t>(m * n));
     for (int c = 0; c < m; ++c) {
@@ -219,7 +227,7 @@ Placement placeCrystals(const PlacementRequest& r, const PlacementControl& contr
 
     Placement out;
     std::optional<Assignment> best;
-    const auto refPositions = referencePositions(r.reference, n);
+    const auto refPositions = referencePositions(r.reference, n, typicalProfile.mostPulled);
     for (const bool keep10 : {true, false}) {
         int done = 0;
         for (int refCrystal = 0; refCrystal < m; ++refCrystal) {
@@ -288,6 +296,7 @@ PlacedDesign placeAndDesign(const PlacementRequest& request, Compensation compen
     std::optional<DesignError> last;
     for (const double share : margins) {
         PlacementRequest r = request;
+        r.compensation = compensation;
         r.marginHz = share * request.bandwidthHz;
         PlacedDesign out;
         try {
@@ -299,7 +308,7 @@ PlacedDesign placeAndDesign(const PlacementRequest& request, Compensation compen
         if (out.placement.cancelled) return out;
         DesignRequest d;
         d.crystals = out.placement.ordered;
-        d.coefficients = request.coefficients;
+        d.shape = request.shape;
         d.bandwidthHz = request.bandwidthHz;
         d.reference = {ReferenceRule::Kind::Position, out.placement.referencePosition};
         d.compensation = compensation;

@@ -7,9 +7,10 @@
 // Objective, in this order:
 //  1. every mesh reaches the reference's mesh frequency (every Cs positive)
 //     with the reference at the position the rule names: lowest puts it at
-//     the most pulled position (2), where the lowest crystals go (the higher
-//     of the two lowest at the reference, the lower one at its mirror with a
-//     Cs), middle at the middle, K at position K;
+//     the most pulled position (2 in a symmetric ladder; an asymmetric
+//     family's or a predistorted ladder's may differ), where the lowest
+//     crystals go (the higher of the two lowest at the reference, the lower
+//     one at its mirror with a Cs), middle at the middle, K at position K;
 //  2. every Cs at least kMinimumCsF, where any choice allows it;
 //  3. the smallest largest pull: the largest mesh offset a Cs must make;
 //  4. a symmetric ladder: mirrored positions get meshes that need nearly the
@@ -33,12 +34,16 @@ std::string placementObjective();
 
 struct PlacementRequest {
     std::vector<NamedCrystal> candidates; // m >= n measured crystals
-    prototype::CoupledResonatorCoefficients coefficients;
+    int poles = 0;                        // n
+    ResponseShape shape;
     double bandwidthHz = 0;
     ReferenceRule reference;
     // Each non-reference mesh is kept at least this far below the
     // reference's (to absorb the couplings' difference from the estimate).
     double marginHz = 0;
+    // Predistort: the couplings are those of the predistorted coefficients
+    // (placeAndDesign sets it from its compensation).
+    Compensation compensation = Compensation::None;
 };
 
 struct PlacementControl {

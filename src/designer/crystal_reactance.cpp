@@ -28,6 +28,15 @@ Reactance crystalReactance(const Crystal& c, double fHz) {
     return {xm / den, (dxm + c.cpF * xm * xm) / (den * den)};
 }
 
+double seriesResistanceOhm(const Crystal& c, double fHz) {
+    // Z = (R + jXm) / (1 - B Xm + j B R) with B = w Cp: its real part.
+    const double w = kTwoPi * fHz;
+    const double xm = w * c.lmH - 1 / (w * c.cmF);
+    const double b = w * c.cpF;
+    const double re = 1 - b * xm, im = b * c.rmOhm;
+    return c.rmOhm / (re * re + im * im);
+}
+
 double slopeInductanceH(const Crystal& c, double fHz) {
     return 0.5 * crystalReactance(c, fHz).dxdw;
 }

@@ -23,6 +23,10 @@ struct Reactance {
 };
 Reactance crystalReactance(const Crystal& c, double fHz);
 
+// The real part of the crystal's impedance at f Hz with its Rm [Ohm]: the
+// loss a mesh sees, Rm raised by the holder capacitance towards fp.
+double seriesResistanceOhm(const Crystal& c, double fHz);
+
 // The slope inductance (1/2) dX/domega [H] at f Hz: the inductance of the
 // series resonator that has the crystal's reactance slope there.
 double slopeInductanceH(const Crystal& c, double fHz);

@@ -1,47 +1,39 @@
 #include "designer/ladder_design.h"
 
 #include "designer/crystal_reactance.h"
+#include "designer/fixed_text.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 
 namespace korvan::designer {
 
 namespace {
 
 std::string hz(double value) {
-    char text[48];
-    std::snprintf(text, sizeof text, "%.1f Hz", value);
-    return text;
+    return fixedText(value, 1) + " Hz";
 }
 
 void validate(const DesignRequest& r) {
     const int n = static_cast<int>(r.crystals.size());
     if (n < 2 || n > 14)
         throw DesignError("a ladder needs 2 to 14 crystals, not " + std::to_string(n));
-    if (r.coefficients.poles() != n)
-        throw DesignError("the family's coefficients are for " +
-                          std::to_string(r.coefficients.poles()) + " poles, not " +
-                          std::to_string(n));
     if (!std::isfinite(r.bandwidthHz) || !(r.bandwidthHz > 0))
         throw DesignError("the bandwidth must be above 0 Hz");
-    const auto& q = r.coefficients;
-    bool good = q.qe1 > 0 && q.qen > 0 && std::isfinite(q.qe1) && std::isfinite(q.qen);
-    for (double k : q.k) good = good && k > 0 && std::isfinite(k);
-    if (!good) throw DesignError("the family's coefficients are not usable");
-    if (r.compensation == Compensation::Predistort && !(q.qo > 0))
-        throw DesignError("predistortion needs coefficients predistorted for the crystals' qo");
     for (const auto& c : r.crystals)
         if (const auto problem = crystalProblem(c)) throw DesignError(*problem);
 }
 
-SynthesisInput inputFor(const DesignRequest& r, const std::vector<analysis::Crystal>& xs,
-                        double bandwidthHz, int reference) {
-    return {xs, &r.coefficients, bandwidthHz, reference};
+SynthesisInput inputFor(const prototype::CoupledResonatorCoefficients& q,
+                        const std::vector<analysis::Crystal>& xs, double bandwidthHz,
+                        int reference) {
+    return {xs, &q, bandwidthHz, reference};
 }
 
-int referenceIndex(const DesignRequest& r, const std::vector<analysis::Crystal>& xs) {
+int referenceIndex(const DesignRequest& r, const std::vector<analysis::Crystal>& xs,
+                   const prototype::CoupledResonatorCoefficients& lossless) {
     const int n = static_cast<int>(xs.size());
     switch (r.reference.kind) {
     case ReferenceRule::Kind::Position:
@@ -64,7 +56,8 @@ int referenceIndex(const DesignRequest& r, const std::vector<analysis::Crystal>&
     // that every other mesh can be tuned up to it.
     std::optional<int> tooWide;
     for (int i : tied) {
-        const auto e = synthesise(inputFor(r, xs, r.bandwidthHz, i), Linearisation::BandEdge);
+        const auto e =
+            synthesiseShape(r.shape, lossless, r.compensation, xs, r.bandwidthHz, i).elements;
         if (e && e->unreachable().empty()) return i;
         if (!e && !tooWide) tooWide = i;
     }
@@ -116,12 +109,12 @@ void acceptNearMeshes(LadderElements& e, const std::vector<analysis::Crystal>& x
 
 // The widest bandwidth for which the reference mesh can go without a
 // capacitor (the synthesis finds a band position), by bisection.
-double widestBandwidthHz(const DesignRequest& r, const std::vector<analysis::Crystal>& xs, int ref,
-                         double above) {
+double widestBandwidthHz(const prototype::CoupledResonatorCoefficients& q,
+                         const std::vector<analysis::Crystal>& xs, int ref, double above) {
     double lo = 0, hi = above;
     for (int i = 0; i < 60 && hi - lo > 1e-4 * hi; ++i) {
         const double mid = 0.5 * (lo + hi);
-        if (synthesise(inputFor(r, xs, mid, ref), Linearisation::BandEdge))
+        if (synthesise(inputFor(q, xs, mid, ref), Linearisation::BandEdge))
             lo = mid;
         else
             hi = mid;
@@ -130,18 +123,6 @@ double widestBandwidthHz(const DesignRequest& r, const std::vector<analysis::Cry
 }
 
 } // namespace
-
-std::string_view compensationName(Compensation c) {
-    switch (c) {
-    case Compensation::None:
-        return "none";
-    case Compensation::Bandwidth:
-        return "bandwidth";
-    case Compensation::Predistort:
-        break;
-    }
-    return "predistort";
-}
 
 std::string referenceText(const ReferenceRule& rule) {
     switch (rule.kind) {
@@ -170,24 +151,29 @@ analysis::LadderModel LadderDesign::ladder(bool withLoss) const {
 LadderDesign designLadder(const DesignRequest& r) {
     validate(r);
     const std::vector<analysis::Crystal> xs = models(r.crystals);
-    const int ref = referenceIndex(r, xs);
+    const int n = static_cast<int>(xs.size());
+    const auto lossless = shapeCoefficients(r.shape, n);
+    const int ref = referenceIndex(r, xs, lossless);
     const double wanted = r.bandwidthHz;
     const bool lossy = r.compensation != Compensation::None;
 
     LadderDesign out;
     out.compensation = r.compensation;
+    out.shape = r.shape;
     out.wantedBandwidthHz = wanted;
     out.referencePosition = ref + 1;
 
     // Secant steps on the design bandwidth; the first design is usually
     // within a few parts in a thousand when lossless.
     double designBw = wanted, prevDesignBw = 0, prevBw = 0;
+    ShapedSynthesis synthesised;
     std::optional<LadderElements> e;
     std::optional<analysis::ExactFigures> figures;
     for (int step = 1;; ++step) {
-        e = synthesise(inputFor(r, xs, designBw, ref), Linearisation::BandEdge);
+        synthesised = synthesiseShape(r.shape, lossless, r.compensation, xs, designBw, ref);
+        e = synthesised.elements;
         if (!e) {
-            const double widest = widestBandwidthHz(r, xs, ref, designBw);
+            const double widest = widestBandwidthHz(lossless, xs, ref, designBw);
             if (step == 1)
                 throw DesignError("a 3 dB bandwidth of " + hz(wanted) +
                                   " is wider than these crystals allow with position " +
@@ -196,7 +182,7 @@ LadderDesign designLadder(const DesignRequest& r) {
             throw DesignError("with the crystals' Rm the 3 dB bandwidth cannot reach " +
                               hz(wanted) + ": the lossless design would have to be wider than " +
                               "the crystals allow (about " + hz(widest) +
-                              "); ask for less or use --compensate none");
+                              "); ask for less or leave the loss uncompensated");
         }
         acceptNearMeshes(*e, xs, ref, wanted);
         if (const auto bad = e->unreachable(); !bad.empty())
@@ -225,6 +211,8 @@ LadderDesign designLadder(const DesignRequest& r) {
     }
 
     out.elements = *e;
+    out.coefficients = synthesised.coefficients;
+    out.predistortion = synthesised.predistortion;
     out.aimed = *figures;
     out.designHz = *bandCentreHz(*figures);
     out.sourceOhm = e->sourceOhm;
@@ -254,7 +242,7 @@ LadderDesign designLadder(const DesignRequest& r) {
         }
         out.positions.push_back(std::move(p));
     }
-    if (auto slope = synthesise(inputFor(r, xs, wanted, ref), Linearisation::Slope))
+    if (auto slope = synthesise(inputFor(lossless, xs, wanted, ref), Linearisation::Slope))
         out.slope = std::move(*slope);
     return out;
 }

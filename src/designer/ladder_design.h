@@ -8,13 +8,17 @@
 //  - none: the lossless ladder;
 //  - bandwidth: the ladder with each crystal's Rm (its ripple and loss
 //    follow from the loss and are reported);
-//  - predistort: coefficients predistorted for the crystals' mean qo, the
-//    lossless ladder's shape kept by the lossy one.
+//  - predistort: coefficients predistorted for the crystals' mean qo
+//    (qo = Qu BW/f0, Qu from each crystal's loss at the design frequency),
+//    so that the lossy ladder keeps the family's lossless shape; the loss
+//    that costs is reported.
 // A result is plain data, for the window, the CLI and the build sheet.
 
 #include "analysis/exact_figures.h"
 #include "designer/ladder_synthesis.h"
 #include "designer/named_crystal.h"
+#include "designer/response_shape.h"
+#include "designer/shaped_synthesis.h"
 #include "prototype/coupled_resonator.h"
 
 #include <string>
@@ -22,9 +26,6 @@
 #include <vector>
 
 namespace korvan::designer {
-
-enum class Compensation { None, Bandwidth, Predistort };
-std::string_view compensationName(Compensation c); // "none", "bandwidth", "predistort"
 
 // Which mesh goes without a tuning capacitor.
 struct ReferenceRule {
@@ -36,7 +37,7 @@ std::string referenceText(const ReferenceRule& rule); // "lowest", "middle", "3"
 
 struct DesignRequest {
     std::vector<NamedCrystal> crystals; // ladder order, source to load
-    prototype::CoupledResonatorCoefficients coefficients;
+    ResponseShape shape;
     double bandwidthHz = 0; // wanted 3 dB bandwidth
     ReferenceRule reference;
     Compensation compensation = Compensation::Bandwidth;
@@ -77,6 +78,11 @@ struct LadderDesign {
     std::vector<double> couplingF;
     int referencePosition = 1; // 1-based
     Compensation compensation = Compensation::Bandwidth;
+    ResponseShape shape;
+    // The coefficients the ladder was synthesised with (predistorted for
+    // predistort, at the final design bandwidth).
+    prototype::CoupledResonatorCoefficients coefficients;
+    std::optional<Predistortion> predistortion; // predistort only
     double wantedBandwidthHz = 0;
     double designBandwidthHz = 0; // the bandwidth the synthesis was scaled to
     int refineSteps = 0;          // exact analyses the refinement took

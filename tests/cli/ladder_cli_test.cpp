@@ -85,15 +85,19 @@ TEST(ladder_cli_test, badInputWritesNothing) {
         int exitCode;
         std::string message;
     } cases[] = {
-        {with({"--family", "elliptic"}), 2, "unknown family 'elliptic'"},
+        {with({"--family", "elliptic"}), 2, "unknown response family 'elliptic'"},
         {with({"--family", "chebyshev", "--crystals", "empty.csv"}), 1, "holds no crystal"},
         {with({"--family", "chebyshev", "--crystals", "two.csv"}), 1, "fewer than the 6 poles"},
         {with({"--family", "chebyshev", "--crystals", "missing.csv"}), 1, "cannot be found"},
         {with({"--family", "chebyshev", "--lm", "-5"}), 2, "Lm must be above 0"},
         {with({"--family", "chebyshev", "--fs", "8000", "--lm", "15"}, "60"), 1,
          "wider than these crystals allow"},
-        {with({"--family", "butterworth", "--compensate", "predistort"}), 1,
-         "predistort needs the predistorted coefficients"},
+        {with({"--family", "chebyshev", "--ripple", "0.0001"}), 2, "0.001 to 3 dB"},
+        {with({"--family", "bessel", "--ripple", "0.1"}), 2, "only chebyshev takes one"},
+        {with({"--family", "chebyshev", "--fs", "8000", "--lm", "15.5", "--rm", "60",
+               "--compensate", "predistort"},
+              "1.2"),
+         1, "qo must exceed"},
         {with({"--family", "chebyshev", "--reference", "9"}), 2, "positions 1..6"},
     };
     for (const auto& c : cases) {

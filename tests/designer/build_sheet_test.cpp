@@ -2,7 +2,6 @@
 #include "designer/build_sheet_pdf.h"
 #include "designer/crystal_csv.h"
 #include "designer/designer_support.h"
-#include "designer/family_coefficients.h"
 #include "measurement/crystal_report.h"
 #include "model/csv_table.h"
 
@@ -21,7 +20,7 @@ LadderDesign sixPoleDesign() {
     DesignRequest r;
     for (int i = 0; i < 6; ++i)
         r.crystals.push_back({"x" + std::to_string(i), crystalAt(fs[i], 0.015, 5e-12, 12)});
-    r.coefficients = familyCoefficients(Family::Chebyshev, 6, 0.1);
+    r.shape = test::chebyshev(0.1);
     r.bandwidthHz = 2400;
     r.reference = {ReferenceRule::Kind::Position, 5};
     return designLadder(r);

@@ -1,7 +1,6 @@
 #include "designer/crystal_placement.h"
 #include "designer/crystal_reactance.h"
 #include "designer/designer_support.h"
-#include "designer/family_coefficients.h"
 
 #include <gtest/gtest.h>
 
@@ -45,11 +44,12 @@ std::optional<double> largestOffset(const std::vector<analysis::Crystal>& xs,
 // which judges on the couplings of a typical crystal, comes within 1 % of
 // the bandwidth of the best of them.
 TEST(crystal_placement_test, smallBatchNearTheExhaustiveOptimum) {
-    const auto q = familyCoefficients(Family::Chebyshev, 4, 0.2);
+    const auto shape = test::chebyshev(0.2);
+    const auto q = shapeCoefficients(shape, 4);
     const double bw = 2400;
     for (unsigned seed : {1u, 2u, 3u}) {
         const auto candidates = batch(7, 8e6, 600, seed);
-        PlacementRequest r{candidates, q, bw, {}, 0};
+        PlacementRequest r{candidates, 4, shape, bw, {}, 0};
         const Placement p = placeCrystals(r);
         ASSERT_EQ(p.ordered.size(), 4u);
         EXPECT_EQ(p.unused.size(), 3u);
@@ -75,8 +75,7 @@ TEST(crystal_placement_test, smallBatchNearTheExhaustiveOptimum) {
 }
 
 TEST(crystal_placement_test, fourteenOfAHundredDesignEveryMeshReachable) {
-    const auto q = familyCoefficients(Family::Chebyshev, 14, 0.1);
-    PlacementRequest r{batch(100, 10.7e6, 800, 9), q, 2400, {}, 0};
+    PlacementRequest r{batch(100, 10.7e6, 800, 9), 14, test::chebyshev(0.1), 2400, {}, 0};
     std::atomic<bool> cancel{false};
     int reports = 0;
     const PlacedDesign d =
@@ -99,11 +98,11 @@ TEST(crystal_placement_test, fourteenOfAHundredDesignEveryMeshReachable) {
 }
 
 TEST(crystal_placement_test, refusals) {
-    const auto q = familyCoefficients(Family::Chebyshev, 6, 0.1);
-    PlacementRequest few{batch(5, 8e6, 100, 4), q, 2400, {}, 0};
+    const auto q = test::chebyshev(0.1);
+    PlacementRequest few{batch(5, 8e6, 100, 4), 6, q, 2400, {}, 0};
     EXPECT_THROW(placeCrystals(few), DesignError);
     // The middle mesh can only be the highest with crystals high enough for it.
-    PlacementRequest close{batch(6, 8e6, 20, 5), q, 2400, {ReferenceRule::Kind::Middle, 0}, 0};
+    PlacementRequest close{batch(6, 8e6, 20, 5), 6, q, 2400, {ReferenceRule::Kind::Middle, 0}, 0};
     try {
         (void)placeCrystals(close);
         ADD_FAILURE() << "placed";

@@ -2,7 +2,6 @@
 #include "designer/crystal_placement.h"
 #include "designer/crystal_reactance.h"
 #include "designer/designer_support.h"
-#include "designer/family_coefficients.h"
 #include "model/clipboard.h"
 #include "model/messages.h"
 
@@ -27,7 +26,7 @@ DesignRequest publishedExample() {
     DesignRequest r;
     for (int i = 0; i < 12; ++i)
         r.crystals.push_back({"X" + std::to_string(i + 1), crystalAt(fs[i], 15.5e-3, 5e-12)});
-    r.coefficients = familyCoefficients(Family::Chebyshev, 12, 0.1);
+    r.shape = test::chebyshev(0.1);
     r.bandwidthHz = 2557;
     r.compensation = Compensation::None;
     return r;
@@ -95,8 +94,8 @@ TEST(ladder_design_test, randomBatchesKeepThePromise) {
         for (int i = 0; i < b.poles; ++i)
             r.candidates.push_back(
                 {"c" + std::to_string(i), crystalAt(b.f0Hz + offset(rng), b.lmH, b.cpF, 15)});
-        const Family family = b.rippleDb > 0 ? Family::Chebyshev : Family::Butterworth;
-        r.coefficients = familyCoefficients(family, b.poles, b.rippleDb);
+        r.poles = b.poles;
+        r.shape = test::chebyshevOrButterworth(b.rippleDb);
         r.bandwidthHz = b.bandwidthHz;
         const std::string what = std::to_string(b.f0Hz) + " Hz, spread " +
                                  std::to_string(b.spreadHz) + ", " + std::to_string(b.poles) +
@@ -135,8 +134,7 @@ TEST(ladder_design_test, identicalCrystalsAreTheDescribedDesign) {
         const double ripple = std::stod(c.rippleDb);
         DesignRequest r;
         r.crystals = identicalCrystals({s.Lm, s.Cm, 0, s.Cp}, n);
-        r.coefficients =
-            familyCoefficients(ripple > 0 ? Family::Chebyshev : Family::Butterworth, n, ripple);
+        r.shape = test::chebyshevOrButterworth(ripple);
         r.bandwidthHz = s.B3db;
         r.compensation = Compensation::None;
         const LadderDesign d = designLadder(r);
@@ -170,7 +168,7 @@ TEST(ladder_design_test, bandwidthCompensationKeepsTheLossyBandwidth) {
     for (const Case& c : cases) {
         DesignRequest r;
         r.crystals = identicalCrystals(crystalAt(4998e3, 0.062, 4e-12, c.rmOhm), c.poles);
-        r.coefficients = familyCoefficients(Family::Chebyshev, c.poles, 0.5);
+        r.shape = test::chebyshev(0.5);
         r.bandwidthHz = c.bandwidthHz;
         r.compensation = Compensation::None;
         const LadderDesign lossless = designLadder(r);
@@ -210,9 +208,12 @@ TEST(ladder_design_test, refusalsNameTheCrystalOrTheValue) {
          "crystal 'X4': Lm must be above 0 H"},
         {"a zero Cm", [](DesignRequest& r) { r.crystals[0].model.cmF = 0; },
          "crystal 'X1': Cm must be above 0 F"},
-        {"predistortion without predistorted coefficients",
-         [](DesignRequest& r) { r.compensation = Compensation::Predistort; },
-         "predistortion needs coefficients"},
+        {"predistortion of crystals too lossy for the family",
+         [](DesignRequest& r) {
+             r.compensation = Compensation::Predistort;
+             for (auto& c : r.crystals) c.model.rmOhm = 12;
+         },
+         "prototype of 12 poles; qo must exceed"},
     };
     for (const auto& c : cases) {
         DesignRequest r = publishedExample();

@@ -337,7 +337,44 @@ QString ToleranceWindow::number(double value, int decimals) const {
     return QString::fromStdString(numeric::formatFixed(value, 15, decimals, separator_));
 }
 
+void ToleranceWindow::forgetResult(const QString& status) {
+    result_.reset();
+    figures_->setRowCount(0);
+    for (QChartView* view : {rippleView_, bw3View_}) {
+        view->chart()->removeAllSeries();
+        for (QAbstractAxis* axis : view->chart()->axes()) {
+            view->chart()->removeAxis(axis);
+            delete axis;
+        }
+    }
+    yield_->clear();
+    progress_->setValue(0);
+    status_->setText(status);
+}
+
+void ToleranceWindow::analyseLadder(const ToleranceDesign& design, const QString& source) {
+    if (running()) {
+        status_->setText("A run is going: cancel it or let it finish, then press "
+                         "\"Tolerance\u2026\" again.");
+    } else {
+        given_ = design;
+        setWindowTitle("Tolerance analysis: " + source);
+        forgetResult("Analysing the ladder of the " + source + ".");
+        suggestLimits();
+        showStandardValues();
+        drawNominal();
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
 void ToleranceWindow::open() {
+    if (given_ && !running()) {
+        given_.reset();
+        setWindowTitle("Tolerance analysis");
+        forgetResult("Analysing the main window's design.");
+    }
     suggestLimits();
     showStandardValues();
     if (!result_) drawNominal();
@@ -347,6 +384,7 @@ void ToleranceWindow::open() {
 }
 
 void ToleranceWindow::designChanged() {
+    if (given_) return; // the main design is not the one shown
     // Hidden, the window only notes the change: open() draws the design
     // then, and the main window's calculations do not pay for it.
     if (isVisible()) {
@@ -359,6 +397,7 @@ void ToleranceWindow::designChanged() {
 }
 
 std::optional<ToleranceDesign> ToleranceWindow::currentDesign(QString* problem) const {
+    if (given_) return given_;
     const OutcomePtr& outcome = outcomes_.current();
     if (!outcome) {
         *problem = "The design is not complete: calculate a filter in the main window first.";
@@ -392,8 +431,7 @@ ToleranceJob ToleranceWindow::jobFromInputs(const ToleranceDesign& design) const
     job.standard = standardChoice();
     if (useRipple_->isChecked()) job.limits.rippleMaxDb = rippleLimit_->value();
     if (useBw_->isChecked()) job.limits.bw3Pct = bwLimit_->value();
-    if (const OutcomePtr& outcome = outcomes_.current())
-        job.limits.bw3ReferenceHz = outcome->state().B3db;
+    if (design.askedBw3Hz > 0) job.limits.bw3ReferenceHz = design.askedBw3Hz;
     if (useIl_->isChecked()) job.limits.ilMaxDb = ilLimit_->value();
     if (useShift_->isChecked()) job.limits.centreShiftHz = shiftLimit_->value();
     return job;
@@ -578,12 +616,13 @@ void ToleranceWindow::showStandardValues() {
 }
 
 void ToleranceWindow::suggestLimits() {
-    const OutcomePtr& outcome = outcomes_.current();
-    if (!limitsFollowDesign_ || running() || !outcome) {
+    QString problem;
+    const auto design = currentDesign(&problem);
+    if (!limitsFollowDesign_ || running() || !design) {
         showLimitNotes();
         return;
     }
-    const ToleranceLimits lim = suggestedLimits(outcome->state());
+    const ToleranceLimits lim = suggestedLimits(*design);
     {
         const QSignalBlocker a(rippleLimit_), b(bwLimit_);
         rippleLimit_->setValue(*lim.rippleMaxDb);
@@ -598,11 +637,10 @@ void ToleranceWindow::showLimitNotes() {
     const auto design = currentDesign(&problem);
     if (!design) return;
     const auto nominal = ladderFigures(*design, design->ladder, 0);
-    const DesignState& s = outcomes_.current()->state();
     ToleranceLimits lim;
     lim.rippleMaxDb = rippleLimit_->value();
     lim.bw3Pct = bwLimit_->value();
-    lim.bw3ReferenceHz = s.B3db;
+    lim.bw3ReferenceHz = design->askedBw3Hz;
     lim.ilMaxDb = ilLimit_->value();
     lim.centreShiftHz = shiftLimit_->value();
     const auto verdict = [&](LimitKind kind, const QCheckBox* use) -> QString {
@@ -614,13 +652,14 @@ void ToleranceWindow::showLimitNotes() {
     const auto figure = [&](Figure f, int decimals) {
         return nominal && nominal->value[f] ? number(*nominal->value[f], decimals) : QString("-");
     };
-    const bool rippleEntered = !s.IsCohn && !s.IsQER;
-    rippleNote_->setText((rippleEntered ? "Ripple entered " + number(s.PBripple, 2) + " dB; "
+    rippleNote_->setText((design->askedRippleDb
+                              ? "Ripple entered " + number(*design->askedRippleDb, 2) + " dB; "
                                         : QString("No ripple is entered for this type; ")) +
                          "nominal " + figure(kRipple, 3) + " dB" +
                          verdict(LimitKind::Ripple, useRipple_));
     const auto [low, high] = bw3Window(lim, 0);
-    bwNote_->setText("Of the " + number(s.B3db, 0) + " Hz asked (B3db): " + number(low, 0) +
+    bwNote_->setText("Of the " + number(design->askedBw3Hz, 0) + " Hz asked" +
+                     (given_ ? QString() : QString(" (B3db)")) + ": " + number(low, 0) +
                      " to " + number(high, 0) + " Hz; nominal " + figure(kBw3, 0) + " Hz" +
                      verdict(LimitKind::Bw3, useBw_));
     ilNote_->setText("Nominal " + figure(kIL, 3) + " dB" +

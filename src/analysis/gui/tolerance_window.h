@@ -40,6 +40,13 @@ class ToleranceWindow : public QWidget {
     bool running() const { return worker_ != nullptr; }
     const analysis::ToleranceResult* lastResult() const { return result_.get(); }
 
+    // Shows the window for a given ladder instead of the main design:
+    // `source` names it in the title. Refused (in the status line) while a
+    // run is going.
+    void analyseLadder(const analysis::ToleranceDesign& design, const QString& source);
+    // True while the window analyses a ladder handed to it.
+    bool analysingGivenLadder() const { return given_.has_value(); }
+
   public slots:
     // Shows the window for the current outcome.
     void open();
@@ -77,8 +84,11 @@ class ToleranceWindow : public QWidget {
     void showLimitNotes();
     QString number(double value, int decimals) const;
 
+    void forgetResult(const QString& status);
+
     analysis::OutcomeFeed& outcomes_;
     analysis::OutcomeFeed::Subscription following_;
+    std::optional<analysis::ToleranceDesign> given_; // else the feed's outcome
     char separator_;
     std::atomic<bool> cancel_{false};
     QThread* worker_ = nullptr;

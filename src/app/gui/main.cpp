@@ -1,13 +1,16 @@
 // Program entry: the main form with the system's decimal separator and the
 // working folder, shown in the main window. The windows beside it are
 // created and wired here: those that show the design follow the main form's
-// outcomes, those that copy from the main window read its model, and the
-// VNA window hands its crystal to the main window. No window knows another.
+// outcomes, those that copy from the main window read its model, the VNA
+// window hands its crystal to the main window and its crystals to the
+// ladder designer, which hands its ladder to the tolerance window. No
+// window knows another.
 
 #include "analysis/gui/response_window.h"
 #include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
 #include "app/program_info.h"
+#include "designer/gui/ladder_designer_window.h"
 #include "measurement/gui/vna_window.h"
 #include "model/gui/event_guard.h"
 #include "model/gui/qt_clipboard.h"
@@ -86,13 +89,32 @@ int main(int argc, char* argv[]) {
     // end of the Xtal menu.
     korvan::analysis::gui::installResponseWindow(window, *window.plotContextMenu(), form.outcomes(),
                                                  messages);
+    korvan::gui::ToleranceWindow tolerance(form.outcomes(), form.separator(), &window);
+    // The Xtal menu: "VNA Measurement…", "Ladder designer…", then
+    // "Prototype coefficients…" last.
+    std::function<korvan::designer::gui::LadderDesignerWindow&()> ladderDesigner;
     korvan::gui::installVnaMeasurement(
-        window, form.separator(), [&window](const korvan::measurement::CrystalFieldTexts& crystal) {
+        window, form.separator(),
+        [&window](const korvan::measurement::CrystalFieldTexts& crystal) {
             window.useCrystal(crystal);
+        },
+        [&ladderDesigner](const std::vector<korvan::gui::ChosenCrystal>& chosen,
+                          const std::string& source) {
+            std::vector<korvan::designer::NamedCrystal> crystals;
+            for (const auto& c : chosen)
+                crystals.push_back({c.name,
+                                    {c.parameters.Lm_H, c.parameters.Cm_F, c.parameters.Rm_Ohm,
+                                     c.parameters.Cp_F}});
+            ladderDesigner().takeCrystals(crystals, QString::fromStdString(source));
         });
+    if (auto* xtal = window.findChild<QMenu*>("Xtal1"))
+        ladderDesigner = korvan::designer::gui::installLadderDesigner(
+            *xtal, window, form.separator(), messages,
+            [&tolerance](const korvan::analysis::ToleranceDesign& design, const QString& source) {
+                tolerance.analyseLadder(design, source);
+            });
     korvan::prototype::gui::installPrototypeWindow(window.findChild<QMenu*>("Xtal1"), &window,
                                                    form.separator());
-    korvan::gui::ToleranceWindow tolerance(form.outcomes(), form.separator(), &window);
     window.plotContextMenu()->addAction(
         QStringLiteral("Tolerance analysis\u2026"), &tolerance,
         korvan::gui::guardedSlot(&tolerance, QStringLiteral("Tolerance analysis"),

@@ -53,8 +53,10 @@ const QColor kSetColours[] = {QColor(205, 235, 205), QColor(205, 220, 245), QCol
 
 } // namespace
 
-VnaWindow::VnaWindow(char separator, UseCrystal useInDesign, QWidget* parent)
-    : QWidget(parent, Qt::Window), separator_(separator), useCrystal_(std::move(useInDesign)) {
+VnaWindow::VnaWindow(char separator, UseCrystal useInDesign, QWidget* parent,
+                     DesignWithCrystals designWith)
+    : QWidget(parent, Qt::Window), separator_(separator), useCrystal_(std::move(useInDesign)),
+      designWith_(std::move(designWith)) {
     setObjectName("TFormVNA");
     setWindowTitle(kTitle);
     resize(1100, 720);
@@ -89,6 +91,12 @@ VnaWindow::VnaWindow(char separator, UseCrystal useInDesign, QWidget* parent)
     useInDesign_ = new QPushButton("Use in design", this);
     useInDesign_->setObjectName("UseInDesign");
     useInDesign_->setEnabled(false);
+    designWithSet_ = new QPushButton("Design with this set\u2026", this);
+    designWithSet_->setObjectName("DesignWithSet");
+    designWithSet_->setToolTip("Design a ladder from the selected crystals, each in its own "
+                               "position, in the ladder designer");
+    designWithSet_->setEnabled(false);
+    designWithSet_->setVisible(static_cast<bool>(designWith_));
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(open);
@@ -103,6 +111,7 @@ VnaWindow::VnaWindow(char separator, UseCrystal useInDesign, QWidget* parent)
     bar->addStretch();
     bar->addWidget(saveTable_);
     bar->addWidget(useInDesign_);
+    bar->addWidget(designWithSet_);
 
     table_ = new QTableWidget(0, ColumnCount, this);
     table_->setObjectName("CrystalTable");
@@ -160,6 +169,17 @@ VnaWindow::VnaWindow(char separator, UseCrystal useInDesign, QWidget* parent)
             guardedSlot(this, kTitle, [this] { openClicked(); }));
     connect(useInDesign_, &QPushButton::clicked, this,
             guardedSlot(this, kTitle, [this] { useInDesignClicked(); }));
+    connect(designWithSet_, &QPushButton::clicked, this,
+            guardedSlot(this, kTitle, [this] { designWithClicked(); }));
+    if (designWith_) {
+        auto* action = new QAction("Design with this set\u2026", table_);
+        action->setObjectName("DesignWithSetAction");
+        action->setEnabled(false);
+        connect(action, &QAction::triggered, this,
+                guardedSlot(this, kTitle, [this] { designWithClicked(); }));
+        table_->addAction(action);
+        table_->setContextMenuPolicy(Qt::ActionsContextMenu);
+    }
     connect(saveTable_, &QPushButton::clicked, this,
             guardedSlot(this, kTitle, [this] { saveTableClicked(); }));
     connect(setSize_, &QSpinBox::valueChanged, this,
@@ -363,6 +383,8 @@ int VnaWindow::selectedSet() const {
 void VnaWindow::selectionChanged() {
     const auto selected = selectedCrystals();
     useInDesign_->setEnabled(!selected.empty());
+    designWithSet_->setEnabled(selected.size() >= 2);
+    for (QAction* a : table_->actions()) a->setEnabled(selected.size() >= 2);
     const int set = selectedSet();
     if (set >= 0)
         useInDesign_->setText(
@@ -381,6 +403,27 @@ void VnaWindow::useInDesignClicked() {
     auto texts = measurement::crystalFieldTexts(measurement::meanCrystal(chosen), separator_);
     if (selectedSet() >= 0) texts.poles = std::to_string(chosen.size());
     if (useCrystal_) useCrystal_(texts);
+}
+
+void VnaWindow::designWithClicked() {
+    // A handler: nothing it throws may leave it.
+    try {
+        const auto selected = selectedCrystals();
+        if (selected.size() < 2 || !designWith_) return;
+        std::vector<ChosenCrystal> chosen;
+        for (std::size_t i : selected) {
+            const auto& c = batch_.crystals[i];
+            chosen.push_back(
+                {QFileInfo(QString::fromStdString(c.file)).fileName().toStdString(), c.fit.fitted});
+        }
+        const int set = selectedSet();
+        const std::string source = set >= 0
+                                       ? "set " + std::to_string(set + 1) + " of the VNA window"
+                                       : "the VNA window's selection";
+        designWith_(chosen, source);
+    } catch (const std::exception& e) {
+        QMessageBox::warning(this, "Design with this set", QString::fromStdString(e.what()));
+    }
 }
 
 void VnaWindow::saveTableClicked() {
@@ -483,22 +526,24 @@ void VnaWindow::showChart(const measurement::MeasuredCrystal* crystal) {
     yDb->applyNiceNumbers();
 }
 
-void installVnaMeasurement(QWidget& mainWindow, char separator, UseCrystal useInDesign) {
+void installVnaMeasurement(QWidget& mainWindow, char separator, UseCrystal useInDesign,
+                           DesignWithCrystals designWith) {
     auto* xtal = mainWindow.findChild<QMenu*>("Xtal1");
     if (!xtal) return;
     xtal->addSeparator();
     auto* action = xtal->addAction("VNA Measurement…");
     action->setObjectName("VnaMeasurement1");
-    QObject::connect(action, &QAction::triggered, &mainWindow,
-                     guardedSlot(&mainWindow, kTitle,
-                                 [&mainWindow, separator, use = std::move(useInDesign)] {
-                                     auto* window = mainWindow.findChild<VnaWindow*>("TFormVNA");
-                                     if (!window)
-                                         window = new VnaWindow(separator, use, &mainWindow);
-                                     window->show();
-                                     window->raise();
-                                     window->activateWindow();
-                                 }));
+    QObject::connect(
+        action, &QAction::triggered, &mainWindow,
+        guardedSlot(&mainWindow, kTitle,
+                    [&mainWindow, separator, use = std::move(useInDesign),
+                     design = std::move(designWith)] {
+                        auto* window = mainWindow.findChild<VnaWindow*>("TFormVNA");
+                        if (!window) window = new VnaWindow(separator, use, &mainWindow, design);
+                        window->show();
+                        window->raise();
+                        window->activateWindow();
+                    }));
 }
 
 } // namespace korvan::gui

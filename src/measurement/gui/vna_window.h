@@ -3,7 +3,9 @@
 // batch, the crystals are shown in a sortable table with a chart of the
 // selected one, and "Use in design" hands a crystal (or the mean of the
 // selected ones) to whoever the start-up code wired: the main window, which
-// takes it as if typed there.
+// takes it as if typed there. "Design with this set…" hands the selected
+// crystals themselves (a matched set, or any selection) to the ladder
+// designer, again through a callback the start-up code wires.
 
 #include "measurement/crystal_batch.h"
 #include "measurement/crystal_sets.h"
@@ -11,6 +13,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <string>
 #include <vector>
 
 class QChart;
@@ -25,12 +28,23 @@ namespace korvan::gui {
 // Takes the fitted crystal's field texts into the design.
 using UseCrystal = std::function<void(const measurement::CrystalFieldTexts&)>;
 
+// A selected crystal as fitted, named by its sweep file.
+struct ChosenCrystal {
+    std::string name;
+    measurement::CrystalParameters parameters;
+};
+// Takes the selected crystals into a ladder design; `source` says where
+// they come from ("set 1 of the VNA window").
+using DesignWithCrystals =
+    std::function<void(const std::vector<ChosenCrystal>& crystals, const std::string& source)>;
+
 class VnaWindow : public QWidget {
     Q_OBJECT
 
   public:
     // Numbers are shown and handed over with `separator`.
-    VnaWindow(char separator, UseCrystal useInDesign, QWidget* parent = nullptr);
+    VnaWindow(char separator, UseCrystal useInDesign, QWidget* parent = nullptr,
+              DesignWithCrystals designWith = {});
 
     // Reads and fits the files, replacing what the window showed.
     void openFiles(const QStringList& files);
@@ -42,6 +56,7 @@ class VnaWindow : public QWidget {
   public slots:
     void openClicked();
     void useInDesignClicked();
+    void designWithClicked();
     void saveTableClicked();
 
   private:
@@ -55,6 +70,7 @@ class VnaWindow : public QWidget {
 
     char separator_;
     UseCrystal useCrystal_;
+    DesignWithCrystals designWith_;
     QStringList files_;
     measurement::Batch batch_;
     std::vector<measurement::CrystalSet> sets_;
@@ -63,6 +79,7 @@ class VnaWindow : public QWidget {
     QDoubleSpinBox* r0_ = nullptr;
     QDoubleSpinBox* cp_ = nullptr;
     QPushButton* useInDesign_ = nullptr;
+    QPushButton* designWithSet_ = nullptr;
     QPushButton* saveTable_ = nullptr;
     QLabel* status_ = nullptr;
     QLabel* errors_ = nullptr;
@@ -73,6 +90,8 @@ class VnaWindow : public QWidget {
 // Adds "VNA Measurement..." after a separator at the end of the main
 // window's "Xtal" menu (the menu named "Xtal1"); the window is made on first
 // use, as a child of `mainWindow`.
-void installVnaMeasurement(QWidget& mainWindow, char separator, UseCrystal useInDesign);
+// `designWith`, when given, gets the selection from "Design with this set…".
+void installVnaMeasurement(QWidget& mainWindow, char separator, UseCrystal useInDesign,
+                           DesignWithCrystals designWith = {});
 
 } // namespace korvan::gui
