@@ -1,5 +1,7 @@
 #include "designer/gui/ladder_designer_window.h"
 
+#include "model/gui/event_guard.h"
+
 #include "designer/build_sheet_pdf.h"
 #include "designer/crystal_csv.h"
 #include "designer/crystal_reactance.h"
@@ -585,10 +587,9 @@ void LadderDesignerWindow::fillSummary() {
                           number(p.prototypeLossDb, 2));
     }
     const auto& x = d.asBuilt;
-    QString built =
-        QString("As built (each crystal with its Rm): IL %1 dB, ripple %2 dB, BW 3 dB "
-                "%3, 6 dB %4, 60 dB %5")
-            .arg(number(x.ilDb, 2), ripple(x), bw(x, 0), bw(x, 1), bw(x, 4));
+    QString built = QString("As built (each crystal with its Rm): IL %1 dB, ripple %2 dB, BW 3 dB "
+                            "%3, 6 dB %4, 60 dB %5")
+                        .arg(number(x.ilDb, 2), ripple(x), bw(x, 0), bw(x, 1), bw(x, 4));
     lines << built;
     if (sheet.standardFigures) {
         const auto& s = *sheet.standardFigures;
@@ -865,12 +866,13 @@ std::function<LadderDesignerWindow&()> installLadderDesigner(QMenu& menu, QWidge
     };
     auto* action = menu.addAction("Ladder designer\u2026");
     action->setObjectName("LadderDesigner1");
-    QObject::connect(action, &QAction::triggered, &parent, [window] {
-        LadderDesignerWindow& w = window();
-        w.show();
-        w.raise();
-        w.activateWindow();
-    });
+    QObject::connect(action, &QAction::triggered, &parent,
+                     korvan::gui::guardedSlot(&parent, kTitle, [window] {
+                         LadderDesignerWindow& w = window();
+                         w.show();
+                         w.raise();
+                         w.activateWindow();
+                     }));
     return window;
 }
 

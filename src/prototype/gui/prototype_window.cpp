@@ -1,5 +1,7 @@
 #include "prototype/gui/prototype_window.h"
 
+#include "model/gui/event_guard.h"
+
 #include "prototype/coupled_response.h"
 
 #include <QAction>
@@ -186,8 +188,10 @@ PrototypeWindow::PrototypeWindow(char separator, QWidget* parent)
     connect(ripple_, &QDoubleSpinBox::valueChanged, this, &PrototypeWindow::recompute);
     connect(lossy_, &QCheckBox::toggled, this, &PrototypeWindow::recompute);
     connect(qo_, &QDoubleSpinBox::valueChanged, this, &PrototypeWindow::recompute);
-    connect(copy_, &QPushButton::clicked, this, &PrototypeWindow::copyTable);
-    connect(table_, &QTableWidget::itemSelectionChanged, this, [this] { drawChosen(); });
+    connect(copy_, &QPushButton::clicked, this,
+            korvan::gui::guardedSlot(this, windowTitle(), [this] { copyTable(); }));
+    connect(table_, &QTableWidget::itemSelectionChanged, this,
+            korvan::gui::guardedSlot(this, windowTitle(), [this] { drawChosen(); }));
     recompute();
 }
 
@@ -332,13 +336,15 @@ QAction* installPrototypeWindow(QMenu* menu, QWidget* parent, char separator) {
     if (!menu) return nullptr;
     auto* action = menu->addAction("Prototype coefficients\u2026");
     action->setObjectName("PrototypeCoefficients1");
-    QObject::connect(action, &QAction::triggered, parent, [parent, separator] {
-        auto* window = parent->findChild<PrototypeWindow*>("TFormPrototype");
-        if (!window) window = new PrototypeWindow(separator, parent);
-        window->show();
-        window->raise();
-        window->activateWindow();
-    });
+    QObject::connect(
+        action, &QAction::triggered, parent,
+        korvan::gui::guardedSlot(parent, "Prototype coefficients", [parent, separator] {
+            auto* window = parent->findChild<PrototypeWindow*>("TFormPrototype");
+            if (!window) window = new PrototypeWindow(separator, parent);
+            window->show();
+            window->raise();
+            window->activateWindow();
+        }));
     return action;
 }
 
