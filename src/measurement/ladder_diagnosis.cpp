@@ -104,32 +104,29 @@ std::optional<double> tuningFor(analysis::LadderModel ladder, std::size_t arm, d
     return elastance > 0 ? std::optional<double>(1 / elastance) : std::nullopt;
 }
 
-} // namespace
+// What the measurement must offer before the ladder can be set against it
+// (the pass band covered, enough points in it, a pass band of its own, the
+// ladder's pole count), and what the fit takes from that check.
+struct Checked {
+    double low3 = 0, high3 = 0, bandwidth = 0, startShift = 0;
+    double measuredIlDb = 0;
+    std::vector<std::size_t> used; // the points fitted
+    std::vector<double> f;         // at those points
+    std::vector<std::string> notes;
+};
 
-LadderDiagnosis::Response LadderDiagnosis::builtResponse(const std::vector<double>& f) const {
-    Response r;
-    r.s21.resize(f.size());
-    r.s11.resize(f.size());
-    analysis::chainTransmission(builtChain, analysis::ChainGrid(f), sourceOhm.value, loadOhm.value,
-                                r.s21, r.s11);
-    return r;
-}
-
-LadderDiagnosis diagnoseLadder(const analysis::LadderModel& design, double centreHz,
-                               const FilterMeasurement& m, const DiagnosisOptions& options) {
+Checked checkAgainst(const analysis::LadderModel& design, double centreHz,
+                     const FilterMeasurement& m) {
+    Checked c;
     validate(design);
     const std::size_t n = design.arms.size();
     const auto designFigures = analysis::exactFigures(design, centreHz);
     if (!designFigures || !designFigures->levels[0].bandwidthHz())
         throw DiagnosisError("the ladder has no 3 dB pass band near " + hz(centreHz));
     const double low3 = *designFigures->levels[0].lowHz, high3 = *designFigures->levels[0].highHz;
-    const double bandwidth = high3 - low3;
-
-    LadderDiagnosis out;
-    out.design = design;
-    out.designCentreHz = centreHz;
-    for (std::size_t i = 0; i < n; ++i)
-        out.designMeshHz.push_back(analysis::meshResonanceHz(design, i).value_or(0));
+    c.low3 = low3;
+    c.high3 = high3;
+    c.bandwidth = high3 - low3;
 
     // The points: above 0 Hz, at most kMaxFitPoints of them.
     std::vector<std::size_t> used;
@@ -153,10 +150,78 @@ LadderDiagnosis diagnoseLadder(const analysis::LadderModel& design, double centr
         const std::size_t stride = (used.size() + kMaxFitPoints - 1) / kMaxFitPoints;
         std::vector<std::size_t> thinned;
         for (std::size_t k = 0; k < used.size(); k += stride) thinned.push_back(used[k]);
-        out.notes.push_back("every " + std::to_string(stride) + ". of the " +
-                            std::to_string(used.size()) + " points fitted");
+        c.notes.push_back("every " + std::to_string(stride) + ". of the " +
+                          std::to_string(used.size()) + " points fitted");
         used = std::move(thinned);
     }
+
+    std::vector<Complex> measured;
+    for (std::size_t i : used) {
+        c.f.push_back(m.frequencyHz[i]);
+        measured.push_back(m.s21[i]);
+    }
+    c.used = used;
+
+    // Where the built filter's pass band lies: the start of every mesh.
+    const auto seen = measuredFigures(m, centreHz);
+    if (!seen)
+        throw DiagnosisError("the measurement shows no pass band: |S21| does not fall by 3 dB "
+                             "on both sides of its peak");
+    c.startShift = seen->centreHz - 0.5 * (low3 + high3);
+    c.measuredIlDb = *seen->value[analysis::kIL];
+
+    // The pole count, from the phase's turn across the band.
+    {
+        std::vector<double> shifted = c.f;
+        for (double& f : shifted) f -= c.startShift;
+        std::vector<Complex> model;
+        for (const auto& s :
+             analysis::analyseLadder(design, shifted, analysis::terminations(design)))
+            model.push_back(s.s21);
+        const auto turnsMeasured = halfTurns(measured), turnsDesign = halfTurns(model);
+        if (turnsMeasured && turnsDesign && std::abs(*turnsMeasured - *turnsDesign) > 0.7) {
+            const long poles = std::lround(*turnsMeasured + static_cast<double>(n) - *turnsDesign);
+            throw DiagnosisError("the measurement's phase turns by " +
+                                 std::to_string(std::lround(*turnsMeasured * 180)) +
+                                 " degrees across its pass band, as a filter of about " +
+                                 std::to_string(poles) + " poles; the ladder has " +
+                                 std::to_string(n));
+        }
+    }
+
+    return c;
+}
+
+} // namespace
+
+void checkMeasurement(const analysis::LadderModel& design, double centreHz,
+                      const FilterMeasurement& m) {
+    checkAgainst(design, centreHz, m);
+}
+
+LadderDiagnosis::Response LadderDiagnosis::builtResponse(const std::vector<double>& f) const {
+    Response r;
+    r.s21.resize(f.size());
+    r.s11.resize(f.size());
+    analysis::chainTransmission(builtChain, analysis::ChainGrid(f), sourceOhm.value, loadOhm.value,
+                                r.s21, r.s11);
+    return r;
+}
+
+LadderDiagnosis diagnoseLadder(const analysis::LadderModel& design, double centreHz,
+                               const FilterMeasurement& m, const DiagnosisOptions& options) {
+    const Checked c = checkAgainst(design, centreHz, m);
+    const std::size_t n = design.arms.size();
+    const double bandwidth = c.bandwidth, startShift = c.startShift;
+    const double low3 = c.low3, high3 = c.high3;
+    const std::vector<std::size_t>& used = c.used;
+    LadderDiagnosis out;
+    out.design = design;
+    out.designCentreHz = centreHz;
+    for (std::size_t i = 0; i < n; ++i)
+        out.designMeshHz.push_back(analysis::meshResonanceHz(design, i).value_or(0));
+
+    out.notes = c.notes;
 
     FitPoints points;
     std::vector<Complex> measured;
@@ -178,32 +243,6 @@ LadderDiagnosis diagnoseLadder(const analysis::LadderModel& design, double centr
     }
     out.pointsFitted = points.f.size();
     out.reflectionFitted = options.useReflection && m.s11Measured;
-
-    // Where the built filter's pass band lies: the start of every mesh.
-    const auto seen = measuredFigures(m, centreHz);
-    if (!seen)
-        throw DiagnosisError("the measurement shows no pass band: |S21| does not fall by 3 dB "
-                             "on both sides of its peak");
-    const double startShift = seen->centreHz - 0.5 * (low3 + high3);
-
-    // The pole count, from the phase's turn across the band.
-    {
-        std::vector<double> shifted = points.f;
-        for (double& f : shifted) f -= startShift;
-        std::vector<Complex> model;
-        for (const auto& s :
-             analysis::analyseLadder(design, shifted, analysis::terminations(design)))
-            model.push_back(s.s21);
-        const auto turnsMeasured = halfTurns(measured), turnsDesign = halfTurns(model);
-        if (turnsMeasured && turnsDesign && std::abs(*turnsMeasured - *turnsDesign) > 0.7) {
-            const long poles = std::lround(*turnsMeasured + static_cast<double>(n) - *turnsDesign);
-            throw DiagnosisError("the measurement's phase turns by " +
-                                 std::to_string(std::lround(*turnsMeasured * 180)) +
-                                 " degrees across its pass band, as a filter of about " +
-                                 std::to_string(poles) + " poles; the ladder has " +
-                                 std::to_string(n));
-        }
-    }
 
     DiagnosisModel model(design, centreHz, bandwidth);
     Residual residual(model, points, out.reflectionFitted, options);
@@ -379,7 +418,7 @@ LadderDiagnosis diagnoseLadder(const analysis::LadderModel& design, double centr
     model.apply(x, out.builtChain);
     {
         const LadderDiagnosis::Response fit = out.builtResponse(points.f);
-        const double ilDb = *seen->value[analysis::kIL];
+        const double ilDb = c.measuredIlDb;
         double sum = 0;
         std::size_t count = 0;
         for (std::size_t i = 0; i < points.f.size(); ++i) {

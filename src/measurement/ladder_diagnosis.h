@@ -101,6 +101,13 @@ struct LadderDiagnosis {
     Response builtResponse(const std::vector<double>& frequencyHz) const;
 };
 
+// Throws DiagnosisError when the measurement cannot be set against the
+// ladder: it misses the pass band, has too few points in it, shows no pass
+// band of its own or another pole count. What diagnoseLadder checks first;
+// cheap (a few ms), for refusing an overlay before any fit.
+void checkMeasurement(const analysis::LadderModel& design, double designCentreHz,
+                      const FilterMeasurement& measurement);
+
 // `designCentreHz`: the centre of the design's 3 dB band. Throws
 // DiagnosisError when the measurement cannot be diagnosed.
 LadderDiagnosis diagnoseLadder(const analysis::LadderModel& design, double designCentreHz,

@@ -3,6 +3,7 @@
 #include "analysis/figure_notes.h"
 #include "analysis/ngspice_deck.h"
 #include "analysis/response_export.h"
+#include "measurement/gui/overlay_panel.h"
 #include "model/gui/event_guard.h"
 #include "model/text_file.h"
 
@@ -29,6 +30,7 @@
 #include <QScopeGuard>
 #include <QScrollBar>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QSvgGenerator>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -72,7 +74,7 @@ ResponseWindow::ResponseWindow(OutcomeFeed& outcomes, MessageSink& messages, QWi
         return QFileDialog::getSaveFileName(this, caption, name, filter);
     };
     buildControls();
-    resize(1180, 680);
+    resize(1180, 900);
     designChanged();
     // Hidden, the window costs the main window's calculations nothing:
     // showing it again draws the design then.
@@ -184,10 +186,29 @@ void ResponseWindow::buildControls() {
     side->addWidget(table_, 1);
     side->addWidget(notes_);
 
-    auto* middle = new QHBoxLayout;
-    middle->addWidget(view_, 1);
-    middle->addWidget(figures);
-    top->addLayout(middle, 1);
+    auto* middle = new QWidget(this);
+    auto* middleRow = new QHBoxLayout(middle);
+    middleRow->setContentsMargins(0, 0, 0, 0);
+    middleRow->addWidget(view_, 1);
+    middleRow->addWidget(figures);
+    // A built filter's measurement over the design, below the chart.
+    overlay_ = new measurement::gui::MeasurementOverlay(kTitle, messages_, [this] {
+        measurement::gui::OverlayFrame frame;
+        frame.chart = chart_;
+        frame.x = axisF_;
+        frame.db = axisDb_;
+        frame.delay = axisDelay_;
+        frame.xPerHz = 0.001;
+        frame.delayPerS = 1e3;
+        return frame;
+    });
+    auto* split = new QSplitter(Qt::Vertical, this);
+    split->setObjectName("ResponseSplitter");
+    split->addWidget(middle);
+    split->addWidget(overlay_);
+    split->setStretchFactor(0, 1);
+    split->setSizes({560, 210});
+    top->addWidget(split, 1);
 
     readout_ = new QLabel(" ", this);
     readout_->setObjectName("Readout");
@@ -260,6 +281,11 @@ void ResponseWindow::designChanged() {
     }
     recompute();
     fillTable();
+    if (outcome_)
+        overlay_->setDesign(measurement::gui::OverlayDesign{outcome_->ladder(),
+                                                            outcome_->state().fm, std::nullopt});
+    else
+        overlay_->setDesign(std::nullopt);
 }
 
 std::optional<SweepSpan> ResponseWindow::chosenSpan() {
@@ -317,6 +343,7 @@ void ResponseWindow::recompute() {
         }
     }
     fillChart();
+    overlay_->redraw();
     for (const char* name : {"SaveTouchstone", "SaveCsv", "SaveNgspice"})
         findChild<QPushButton*>(name)->setEnabled(response_.size() > 0);
 }

@@ -27,6 +27,10 @@ class QMenu;
 class QTableWidget;
 class QValueAxis;
 
+namespace korvan::measurement::gui {
+class MeasurementOverlay;
+}
+
 namespace korvan::analysis::gui {
 
 class ResponseWindow : public QWidget {
@@ -54,6 +58,8 @@ class ResponseWindow : public QWidget {
 
     const ComplexResponse& response() const { return response_; }
     QChart* chart() const { return chart_; }
+    // "Overlay measurement…", "Clear overlay", "Diagnose" and their figures.
+    measurement::gui::MeasurementOverlay& overlay() const { return *overlay_; }
     // The read-out for the point nearest to f [Hz].
     QString readoutAt(double fHz) const;
 
@@ -97,6 +103,7 @@ class ResponseWindow : public QWidget {
     QTableWidget* table_ = nullptr;
     QLabel* tableCaption_ = nullptr;
     QLabel* notes_ = nullptr;
+    measurement::gui::MeasurementOverlay* overlay_ = nullptr;
 };
 
 // Adds "Response details…" to `menu` (the main window's plot context menu);

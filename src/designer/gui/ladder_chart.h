@@ -30,6 +30,11 @@ class LadderChart : public QChartView {
     void clear(const QString& message);
 
     double centreHz() const { return centreHz_; }
+    // The axes of the design shown (null without one), for curves laid
+    // over it: x is f - centreHz() [Hz], S21 [dB], group delay [us].
+    QValueAxis* frequencyAxis() const { return x_; }
+    QValueAxis* dbAxis() const { return db_; }
+    QValueAxis* delayAxis() const { return delay_; }
 
   private:
     QLineSeries* addCurve(const QString& name, const std::vector<double>& fHz,

@@ -9,6 +9,7 @@
 #include "designer/gui/crystal_table.h"
 #include "designer/gui/ladder_chart.h"
 #include "designer/ladder_files.h"
+#include "measurement/gui/overlay_panel.h"
 #include "model/text_file.h"
 #include "prototype/family.h"
 
@@ -34,6 +35,7 @@
 #include <QTableWidget>
 #include <QThread>
 #include <QVBoxLayout>
+#include <QValueAxis>
 
 #include <exception>
 
@@ -76,6 +78,24 @@ std::string problemLines(const std::vector<std::string>& problems) {
     if (problems.size() > kShownProblems)
         text += "\r... and " + std::to_string(problems.size() - kShownProblems) + " more";
     return text;
+}
+
+// The build sheet's L-C low-pass sections as the fixture of a measurement;
+// nullopt where an end's series element sits at the filter (no fixture of
+// that shape) or the sheet has no network at either end.
+std::optional<measurement::Fixture> buildSheetFixture(const BuildSheet& sheet) {
+    measurement::Fixture fixture;
+    bool any = false;
+    for (const auto& [end, port] :
+         {std::pair{&sheet.source, &fixture.port1}, std::pair{&sheet.load, &fixture.port2}}) {
+        if (!end->needed) continue;
+        if (!end->seriesAtSystem) return std::nullopt;
+        port->kind = measurement::PortFixture::Kind::LowPassMatch;
+        port->inductanceH = end->lowpassSeriesH;
+        port->capacitanceF = end->lowpassShuntF;
+        any = true;
+    }
+    return any ? std::optional<measurement::Fixture>(fixture) : std::nullopt;
 }
 
 } // namespace
@@ -268,6 +288,7 @@ QWidget* LadderDesignerWindow::buildResults() {
     v->addWidget(refusal_);
     v->addWidget(summary_);
 
+    chart_ = new LadderChart(panel);
     auto* tabs = new QTabWidget(panel);
     tabs->setObjectName("ResultTabs");
     positions_ = resultTable(tabs, "PositionsTable",
@@ -284,8 +305,19 @@ QWidget* LadderDesignerWindow::buildResults() {
     cl->addWidget(matching_, 3);
     tabs->addTab(positions_, "Positions");
     tabs->addTab(couplingPage, "Couplings, terminations, matching");
+    // A built filter's measurement over the design, drawn in the chart below.
+    overlay_ = new measurement::gui::MeasurementOverlay(kTitle, messages_, [this] {
+        measurement::gui::OverlayFrame frame;
+        frame.chart = chart_->chart();
+        frame.x = chart_->frequencyAxis();
+        frame.db = chart_->dbAxis();
+        frame.delay = chart_->delayAxis();
+        frame.originHz = chart_->centreHz();
+        frame.delayPerS = 1e6;
+        return frame;
+    });
+    tabs->addTab(overlay_, "Measurement");
 
-    chart_ = new LadderChart(panel);
     auto* split = new QSplitter(Qt::Vertical, panel);
     split->addWidget(tabs);
     split->addWidget(chart_);
@@ -537,6 +569,7 @@ void LadderDesignerWindow::clearResults(const QString& why) {
     for (QTableWidget* t : {positions_, couplings_, matching_}) t->setRowCount(0);
     chart_->clear(why);
     for (QPushButton* b : outputButtons_) b->setEnabled(false);
+    overlay_->setDesign(std::nullopt);
 }
 
 void LadderDesignerWindow::rebuildSheet() {
@@ -557,6 +590,8 @@ void LadderDesignerWindow::showDesign() {
         designed_->curves, d.designHz,
         QString::fromStdString(analysis::standardChoiceName(designed_->sheet.options.standard)));
     for (QPushButton* b : outputButtons_) b->setEnabled(true);
+    overlay_->setDesign(measurement::gui::OverlayDesign{designed_->sheet.ideal, d.designHz,
+                                                        buildSheetFixture(designed_->sheet)});
 }
 
 void LadderDesignerWindow::fillSummary() {

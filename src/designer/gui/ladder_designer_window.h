@@ -32,6 +32,10 @@ class QSpinBox;
 class QTableWidget;
 class QThread;
 
+namespace korvan::measurement::gui {
+class MeasurementOverlay;
+}
+
 namespace korvan::designer::gui {
 
 class CrystalTable;
@@ -65,6 +69,8 @@ class LadderDesignerWindow : public QWidget {
     bool running() const { return worker_ != nullptr; }
     // The design shown; null before the first and after a refusal.
     const DesignedLadder* designed() const { return designed_.get(); }
+    // "Overlay measurement…", "Clear overlay", "Diagnose" and their figures.
+    measurement::gui::MeasurementOverlay& overlay() const { return *overlay_; }
 
   public slots:
     void designClicked();
@@ -143,6 +149,7 @@ class LadderDesignerWindow : public QWidget {
     QTableWidget* couplings_ = nullptr;
     QTableWidget* matching_ = nullptr;
     LadderChart* chart_ = nullptr;
+    measurement::gui::MeasurementOverlay* overlay_ = nullptr;
     std::vector<QPushButton*> outputButtons_;
 };
 
