@@ -533,18 +533,17 @@ void installVnaMeasurement(QWidget& mainWindow, char separator, UseCrystal useIn
     xtal->addSeparator();
     auto* action = xtal->addAction("VNA Measurement…");
     action->setObjectName("VnaMeasurement1");
-    QObject::connect(action, &QAction::triggered, &mainWindow,
-                     guardedSlot(&mainWindow, kTitle,
-                                 [&mainWindow, separator, use = std::move(useInDesign),
-                                  design = std::move(designWith)] {
-                                     auto* window = mainWindow.findChild<VnaWindow*>("TFormVNA");
-                                     if (!window)
-                                         window =
-                                             new VnaWindow(separator, use, &mainWindow, design);
-                                     window->show();
-                                     window->raise();
-                                     window->activateWindow();
-                                 }));
+    QObject::connect(
+        action, &QAction::triggered, &mainWindow,
+        guardedSlot(&mainWindow, kTitle,
+                    [&mainWindow, separator, use = std::move(useInDesign),
+                     design = std::move(designWith)] {
+                        auto* window = mainWindow.findChild<VnaWindow*>("TFormVNA");
+                        if (!window) window = new VnaWindow(separator, use, &mainWindow, design);
+                        window->show();
+                        window->raise();
+                        window->activateWindow();
+                    }));
 }
 
 } // namespace korvan::gui
