@@ -15,7 +15,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // About this many apertures across the sweep: enough to keep the edge
 // peaks of the delay, few enough that 0.5 degrees of phase noise does not
 // swamp it.
-constexpr std::size_t kDelayApertures = 200;
+constexpr std::size_t kDelayApertures = 100;
 
 double db(std::complex<double> s) {
     const double a = std::abs(s);

@@ -27,6 +27,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -84,7 +85,7 @@ void overlayThroughDialogs(MeasurementOverlay& overlay, const QString& path,
 int measuredCurves(QChart* chart) {
     int n = 0;
     for (QAbstractSeries* s : chart->series())
-        if (s->name().contains("measured") || s->name().contains("fitted")) ++n;
+        if (s->name().contains("meas.") || s->name().contains("fit")) ++n;
     return n;
 }
 
@@ -129,6 +130,17 @@ void overlayAndDiagnose(MeasurementOverlay& overlay, QChart* chart, const QTempo
     QCOMPARE(measuredCurves(chart), 4); // and the fitted S21
 }
 
+// With KORVAN_SCREENSHOTS set (a folder), the window as it is now, for a
+// look at it under a real display.
+void screenshot(QWidget& window, const char* name) {
+    const QString folder = qEnvironmentVariable("KORVAN_SCREENSHOTS");
+    if (folder.isEmpty()) return;
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) return;
+    QTest::qWait(300);
+    window.grab().save(folder + "/" + name);
+}
+
 struct MainSession {
     MainSession() {
         QDir::setCurrent(dir.path());
@@ -171,6 +183,7 @@ void OverlayTest::responseWindowThroughPads() {
     const double fm = s.form->outcome()->state().fm;
     overlayAndDiagnose(w->overlay(), w->chart(), s.dir, design, fm, 470, 2);
     QVERIFY2(s.messages.shown().empty(), s.messages.shown()[0].message.text.c_str());
+    screenshot(*w, "response-overlay.png");
 
     // A new calculation: the overlay stays and is drawn over it; the
     // diagnosis was of the earlier design.
@@ -203,6 +216,8 @@ void OverlayTest::ladderDesignerThroughTransformers() {
     overlayAndDiagnose(window.overlay(), chart, dir, window.designed()->sheet.ideal, d.designHz, 0,
                        3);
     QVERIFY(messages.shown().empty());
+    window.findChild<QTabWidget*>("ResultTabs")->setCurrentWidget(&window.overlay());
+    screenshot(window, "designer-overlay.png");
 }
 
 void OverlayTest::filesThatDoNotFitAreRefused() {

@@ -37,7 +37,7 @@ using korvan::gui::runGuarded;
 // greens and the designer's dashed gold).
 const QColor kS21Colour(235, 120, 0);
 const QColor kS11Colour(150, 50, 190);
-const QColor kDelayColour(0, 150, 170);
+const QColor kDelayColour(110, 110, 110);
 const QColor kFittedColour(0, 0, 0);
 
 QPen pen(const QColor& colour, Qt::PenStyle style = Qt::SolidLine, double width = 1.6) {
@@ -329,6 +329,8 @@ void MeasurementOverlay::refreshChecks() {
                     : QString("S21 only at the terminations the fixture presents (%1 / %2 Ohm).")
                           .arg(curves_->sourceOhm, 0, 'f', 1)
                           .arg(curves_->loadOhm, 0, 'f', 1);
+        text += QString(" Delay from the measured phase over %1 Hz.")
+                    .arg(curves_->delayApertureHz, 0, 'f', 0);
         status_->setText(text);
     }
     fillFigures();
@@ -409,12 +411,13 @@ void MeasurementOverlay::redraw() {
         series->attachAxis(y);
         series_.emplace_back(series);
     };
-    add("S21 measured", c.s21Db, 1, pen(kS21Colour), frame.db);
-    add("S11 measured", c.s11Db, 1, pen(kS11Colour, Qt::SolidLine, 1.2), frame.db);
-    add(QString("delay measured (%1 Hz aperture)").arg(c.delayApertureHz, 0, 'f', 0), c.delayS,
-        frame.delayPerS, pen(kDelayColour, Qt::SolidLine, 1.2), frame.delay);
+    // Short names: the legend is one line, beside the design's entries.
+    add("S21 meas.", c.s21Db, 1, pen(kS21Colour), frame.db);
+    add("S11 meas.", c.s11Db, 1, pen(kS11Colour, Qt::SolidLine, 1.2), frame.db);
+    add("delay meas.", c.delayS, frame.delayPerS, pen(kDelayColour, Qt::SolidLine, 1.2),
+        frame.delay);
     if (diagnosis_)
-        add("S21 fitted", fittedS21Db(*diagnosis_, c), 1, pen(kFittedColour, Qt::DashLine, 1.4),
+        add("S21 fit", fittedS21Db(*diagnosis_, c), 1, pen(kFittedColour, Qt::DashLine, 1.4),
             frame.db);
 }
 
