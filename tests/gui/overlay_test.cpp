@@ -12,6 +12,7 @@
 #include "app/gui/main_window.h"
 #include "designer/gui/ladder_designer_window.h"
 #include "gui/guarded_test_main.h"
+#include "measurement/gui/fixture_dialog.h"
 #include "measurement/gui/overlay_panel.h"
 #include "support/built_ladder.h"
 
@@ -218,6 +219,9 @@ void OverlayTest::ladderDesignerThroughTransformers() {
     QVERIFY(messages.shown().empty());
     window.findChild<QTabWidget*>("ResultTabs")->setCurrentWidget(&window.overlay());
     screenshot(window, "designer-overlay.png");
+    measurement::gui::FixtureDialog fixtureDialog(both({PortFixture::Kind::SeriesPad, 470}),
+                                                  Fixture{}, &window);
+    screenshot(fixtureDialog, "fixture-dialog.png");
 }
 
 void OverlayTest::filesThatDoNotFitAreRefused() {
