@@ -123,7 +123,7 @@ void schematic(Page& p, const LadderDesign& d, double top) {
             capacitor(p, kx, ground - 12, true);
             p.line(kx, ground - 10, kx, ground);
             p.line(kx - 4, ground, kx + 4, ground);
-            p.text(kx + 6, ground - 6, couplingLabel(i + 1, n));
+            p.text(kx + 6, ground - 6, analysis::couplingName(i + 1));
         }
     }
 }
