@@ -1,8 +1,8 @@
 // Floating-point flags that other code left raised are never a fault of a
 // window: with every flag raised before each action, the main window, the
 // calculators, the response, VNA, ladder designer, prototype and tolerance
-// windows all run without an error box. And an exception that a handler throws ends in a box, after
-// which the program carries on.
+// windows all run without an error box. And an exception that a handler
+// throws ends in a box, after which the program carries on.
 
 #include "analysis/gui/response_window.h"
 #include "analysis/gui/tolerance_window.h"
