@@ -233,12 +233,14 @@ void FaultIsolationTest::raisedFlagsAreNoFaultOfAnyWindow() {
     raiseEveryFlag();
     QTest::mouseClick(ladder->findChild<QPushButton*>("DesignButton"), Qt::LeftButton);
     QVERIFY(designed.wait(60000));
+    saveScreenshot(ladder, "TFormLadderDesigner-raised-flags");
     raiseEveryFlag();
     p.window->findChild<QAction*>("PrototypeCoefficients1")->trigger();
     auto* coefficients = p.window->findChild<QWidget*>("TFormPrototype");
     QVERIFY(coefficients && coefficients->isVisible());
     raiseEveryFlag();
     coefficients->findChild<QSpinBox*>()->setValue(7);
+    saveScreenshot(coefficients, "TFormPrototype-raised-flags");
 
     // The tolerance window: a short run.
     raiseEveryFlag();
