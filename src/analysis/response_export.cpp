@@ -103,19 +103,20 @@ std::string pictureCaption(const DesignState& s, double referenceOhm, char sep) 
     return text;
 }
 
-std::string touchstoneText(const ComplexResponse& r, TouchstoneFormat format,
-                           const std::vector<std::string>& comments) {
-    std::vector<std::string> lines;
-    lines.reserve(r.size() + comments.size() + 2);
-    for (const auto& c : comments) lines.push_back("! " + c);
-    const char* formatName = format == TouchstoneFormat::DB   ? "DB"
-                             : format == TouchstoneFormat::MA ? "MA"
-                                                              : "RI";
-    lines.push_back(std::string("# Hz S ") + formatName + " R " +
-                    exactNumber(r.reference.port1Ohm));
-    lines.push_back(format == TouchstoneFormat::RI
-                        ? "! f[Hz] ReS11 ImS11 ReS21 ImS21 ReS12 ImS12 ReS22 ImS22"
-                        : "! f[Hz] S11 S21 S12 S22 (magnitude, angle [deg])");
+namespace {
+
+// The option line of both versions: "# Hz S DB R 50".
+std::string optionLine(TouchstoneFormat format, double referenceOhm) {
+    const char* name = format == TouchstoneFormat::DB   ? "DB"
+                       : format == TouchstoneFormat::MA ? "MA"
+                                                        : "RI";
+    return std::string("# Hz S ") + name + " R " + exactNumber(referenceOhm);
+}
+
+// One line per frequency: f, S11, S21, S12, S22 (the order of both versions
+// for a two-port).
+void appendNetworkData(std::vector<std::string>& lines, const ComplexResponse& r,
+                       TouchstoneFormat format) {
     for (std::size_t i = 0; i < r.size(); ++i) {
         std::string line = exactNumber(r.fHz[i]);
         const SParameters& s = r.s[i];
@@ -125,6 +126,20 @@ std::string touchstoneText(const ComplexResponse& r, TouchstoneFormat format,
         appendPair(line, s.s22, format);
         lines.push_back(std::move(line));
     }
+}
+
+} // namespace
+
+std::string touchstoneText(const ComplexResponse& r, TouchstoneFormat format,
+                           const std::vector<std::string>& comments) {
+    std::vector<std::string> lines;
+    lines.reserve(r.size() + comments.size() + 2);
+    for (const auto& c : comments) lines.push_back("! " + c);
+    lines.push_back(optionLine(format, r.reference.port1Ohm));
+    lines.push_back(format == TouchstoneFormat::RI
+                        ? "! f[Hz] ReS11 ImS11 ReS21 ImS21 ReS12 ImS12 ReS22 ImS22"
+                        : "! f[Hz] S11 S21 S12 S22 (magnitude, angle [deg])");
+    appendNetworkData(lines, r, format);
     return joinCrLf(lines);
 }
 
@@ -133,27 +148,15 @@ std::string touchstone2Text(const ComplexResponse& r, TouchstoneFormat format,
     std::vector<std::string> lines;
     lines.reserve(r.size() + comments.size() + 8);
     for (const auto& c : comments) lines.push_back("! " + c);
-    const char* formatName = format == TouchstoneFormat::DB   ? "DB"
-                             : format == TouchstoneFormat::MA ? "MA"
-                                                              : "RI";
     lines.push_back("[Version] 2.0");
-    lines.push_back(std::string("# Hz S ") + formatName + " R " +
-                    exactNumber(r.reference.port1Ohm));
+    lines.push_back(optionLine(format, r.reference.port1Ohm));
     lines.push_back("[Number of Ports] 2");
     lines.push_back("[Two-Port Data Order] 21_12");
     lines.push_back("[Number of Frequencies] " + std::to_string(r.size()));
     lines.push_back("[Reference] " + exactNumber(r.reference.port1Ohm) + " " +
                     exactNumber(r.reference.port2Ohm));
     lines.push_back("[Network Data]");
-    for (std::size_t i = 0; i < r.size(); ++i) {
-        std::string line = exactNumber(r.fHz[i]);
-        const SParameters& s = r.s[i];
-        appendPair(line, s.s11, format);
-        appendPair(line, s.s21, format);
-        appendPair(line, s.s12, format);
-        appendPair(line, s.s22, format);
-        lines.push_back(std::move(line));
-    }
+    appendNetworkData(lines, r, format);
     lines.push_back("[End]");
     return joinCrLf(lines);
 }

@@ -28,6 +28,8 @@ json num(const std::optional<double>& v) {
 std::string format(const char* pattern, double v) {
     char text[64];
     std::snprintf(text, sizeof text, pattern, v);
+    // A value that rounds to zero reads 0, not -0.
+    if (v < 0 && format(pattern, -v) == format(pattern, 0.0)) return format(pattern, 0.0);
     return text;
 }
 

@@ -216,10 +216,9 @@ void writeReport(std::ostream& out, const LadderDesign& d, const BuildSheet& she
     }
     out << "\n";
     for (std::size_t i = 0; i < d.couplingF.size(); ++i) {
-        std::snprintf(
-            line, sizeof line, "%-8s %9.2f pF\n",
-            couplingLabel(static_cast<int>(i) + 1, static_cast<int>(d.positions.size())).c_str(),
-            d.couplingF[i] * 1e12);
+        std::snprintf(line, sizeof line, "%-8s %9.2f pF\n",
+                      analysis::couplingName(static_cast<int>(i) + 1).c_str(),
+                      d.couplingF[i] * 1e12);
         out << line;
     }
     for (const auto& [name, m] : {std::pair{"source", &sheet.source}, {"load", &sheet.load}}) {

@@ -255,7 +255,7 @@ void writeReport(std::ostream& out, char sep, const ToleranceJob& job, const Tol
         out << "\nStandard values (" << standardChoiceName(*job.standard) << "):\n";
         for (std::size_t i = 0; i < snapped->coupling.size(); ++i)
             out << "  " << std::left << std::setw(7)
-                << ("Ck" + std::to_string(i + 1) + std::to_string(i + 2))
+                << analysis::couplingName(static_cast<int>(i) + 1)
                 << capacitorText(rep, snapped->coupling[i]) << '\n';
         for (std::size_t i = 0; i < snapped->tuning.size(); ++i)
             if (snapped->tuning[i].designedF > 0)

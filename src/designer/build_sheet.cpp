@@ -70,13 +70,6 @@ std::string optionalHz(const std::optional<double>& v) {
 
 } // namespace
 
-std::string couplingLabel(int first, int poles) {
-    // "Ck12" as the main window names them; past nine meshes the two
-    // numbers need a separator.
-    const std::string between = poles >= 10 ? "-" : "";
-    return "Ck" + std::to_string(first) + between + std::to_string(first + 1);
-}
-
 const std::vector<std::pair<double, double>>& trimmerRanges() {
     static const std::vector<std::pair<double, double>> ranges = {
         {2e-12, 6e-12},    {3e-12, 10e-12},   {4.5e-12, 20e-12},
@@ -104,8 +97,8 @@ BuildSheet buildSheet(const LadderDesign& d, const BuildOptions& options) {
         s.tuning.push_back(std::move(l));
     }
     for (int i = 0; i + 1 < n; ++i)
-        s.coupling.push_back(line(couplingLabel(i + 1, n), d.couplingF[static_cast<std::size_t>(i)],
-                                  options.standard));
+        s.coupling.push_back(line(analysis::couplingName(i + 1),
+                                  d.couplingF[static_cast<std::size_t>(i)], options.standard));
     s.source = matchEnd(options.systemOhm, d.sourceOhm, d.designHz);
     s.load = matchEnd(options.systemOhm, d.loadOhm, d.designHz);
 

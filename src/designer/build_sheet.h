@@ -43,9 +43,6 @@ struct CapacitorLine {
     std::optional<Trimmer> trimmer;
 };
 
-// "Ck12", or "Ck9-10" in a ladder of ten or more.
-std::string couplingLabel(int first, int poles);
-
 struct BuildOptions {
     analysis::StandardChoice standard{analysis::ESeries::E24, false};
     double systemOhm = 50;

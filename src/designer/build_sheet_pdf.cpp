@@ -123,7 +123,7 @@ void schematic(Page& p, const LadderDesign& d, double top) {
             capacitor(p, kx, ground - 12, true);
             p.line(kx, ground - 10, kx, ground);
             p.line(kx - 4, ground, kx + 4, ground);
-            p.text(kx + 6, ground - 6, couplingLabel(i + 1, n));
+            p.text(kx + 6, ground - 6, analysis::couplingName(i + 1));
         }
     }
 }
@@ -210,9 +210,9 @@ void responsePicture(Page& p, const LadderDesign& d, const BuildSheet& s, double
     curve(s.standardLossDb, 0.85, 0.1, 0.1, true);
     p.font(7);
     p.colour(0.0, 0.2, 0.8);
-    p.text(right - 175, plotBottom - 20, "ideal (designed values)");
+    p.text(right - 120, plotTop + 14, "ideal (designed values)");
     p.colour(0.85, 0.1, 0.1);
-    p.text(right - 175, plotBottom - 10,
+    p.text(right - 120, plotTop + 24,
            "standard values (" + analysis::standardChoiceName(s.options.standard) + ")");
     p.colour(0, 0, 0);
 }

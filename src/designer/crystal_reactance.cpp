@@ -1,8 +1,11 @@
 #include "designer/crystal_reactance.h"
 
+#include "analysis/mesh_resonance.h"
+
 #include <cmath>
 #include <limits>
 #include <numbers>
+#include <span>
 
 namespace korvan::designer {
 
@@ -48,30 +51,8 @@ double loopCapacitanceF(const Crystal& c, double fHz) {
 }
 
 double loopResonanceHz(const Crystal& c, double loopF) {
-    // g(f) = X(f) - 1/(w C) rises monotonically from fs to fp; Newton from
-    // above would overshoot into the pole, so bisect until the bracket is
-    // narrow and finish with safeguarded Newton steps.
-    const double fs = seriesResonanceHz(c);
-    double lo = fs;
-    double hi = parallelResonanceHz(c);
-    if (!std::isfinite(hi)) hi = fs * (1 + c.cmF / (2 * loopF)) * 2;
-    double f = 0.5 * (lo + hi);
-    for (int i = 0; i < 200; ++i) {
-        const Reactance r = crystalReactance(c, f);
-        const double w = kTwoPi * f;
-        const double value = r.x - 1 / (w * loopF);
-        if (value > 0 || !std::isfinite(value))
-            hi = f;
-        else
-            lo = f;
-        // d/df of g: 2 pi (dX/dw + 1/(w^2 C)).
-        const double slope = kTwoPi * (r.dxdw + 1 / (w * w * loopF));
-        double next = f - value / slope;
-        if (!(next > lo && next < hi) || !std::isfinite(value)) next = 0.5 * (lo + hi);
-        if (std::fabs(next - f) <= 1e-13 * f || hi - lo <= 1e-13 * f) return next;
-        f = next;
-    }
-    return f;
+    return analysis::loopResonanceHz(std::span<const Crystal>(&c, 1), 1 / loopF)
+        .value_or(std::numeric_limits<double>::quiet_NaN());
 }
 
 } // namespace korvan::designer

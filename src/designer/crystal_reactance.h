@@ -35,9 +35,8 @@ double slopeInductanceH(const Crystal& c, double fHz);
 // (X(f) = 1/(omega C)); nullopt-like 0 when f is not between fs and fp.
 double loopCapacitanceF(const Crystal& c, double fHz);
 
-// The frequency at which the crystal in series with `loopF` resonates:
-// between fs and fp, found to a relative 1e-13 within a bounded number of
-// steps.
+// The frequency at which the crystal in series with `loopF` resonates,
+// between fs and fp: the analysis's loop resonance of this one crystal.
 double loopResonanceHz(const Crystal& c, double loopF);
 
 } // namespace korvan::designer

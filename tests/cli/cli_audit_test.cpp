@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <regex>
 #include <sys/stat.h>
 
@@ -51,6 +52,8 @@ const Group kGroups[] = {
       "--reference"}},
     {"ladder_size", {"ladder", "--family", "butterworth", "--bw", "2.4"}, {"--poles"}},
     {"ladder_bw", {"ladder", "--family", "butterworth", "--poles", "14"}, {"--bw"}},
+    {"prototype", {"prototype", "--family", "chebyshev", "--poles", "8"}, {"--ripple", "--qo"}},
+    {"prototype_size", {"prototype", "--family", "legendre", "--qo", "30"}, {"--poles"}},
     {"tolerance",
      {"tolerance", "--trials", "200"},
      {"--seed", "--threads", "--fs-sigma", "--fs-range", "--lm-tol", "--rm-tol", "--cp-tol",
@@ -130,6 +133,29 @@ TEST(cli_audit_test, ExtremeRangesAndFrequencies) {
             EXPECT_FALSE(std::filesystem::exists(dir.path() / "r.csv"));
         }
     }
+}
+
+// The diagnosis of the default design's own response through fixtures of
+// every extreme value.
+TEST(cli_audit_test, DiagnoseAtExtremeFixtures) {
+    TempDir dir;
+    const auto design = runCli(
+        dir.path(), {"--yes", "--json", "--decimal-separator", ".", "--touchstone", "m.s2p"}, 10);
+    ASSERT_EQ(design.exitCode, 0) << design.err;
+    std::ofstream(dir.path() / "ladder.json") << design.out;
+    for (const char* option : {"--pad", "--transformer", "--lc-lowpass", "--lc-highpass"})
+        for (const std::string value : kExtremes)
+            for (const bool json : {false, true}) {
+                Args args = {"diagnose",
+                             "--measured",
+                             "m.s2p",
+                             "--ladder",
+                             "ladder.json",
+                             option,
+                             std::string(option).starts_with("--lc") ? value + "," + value : value};
+                if (json) args.push_back("--json");
+                expectSound(args, runCli(dir.path(), args, 10));
+            }
 }
 
 // Files that are not plain files: a pipe as /dev/stdout works, a FIFO that

@@ -1,15 +1,17 @@
 // Floating-point flags that other code left raised are never a fault of a
 // window: with every flag raised before each action, the main window, the
-// calculators, the response, VNA and tolerance windows all run without an
-// error box. And an exception that a handler throws ends in a box, after
-// which the program carries on.
+// calculators, the response, VNA, ladder designer, prototype and tolerance
+// windows all run without an error box. And an exception that a handler
+// throws ends in a box, after which the program carries on.
 
 #include "analysis/gui/response_window.h"
 #include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
+#include "designer/gui/ladder_designer_window.h"
 #include "gui/guarded_test_main.h"
 #include "measurement/gui/vna_window.h"
 #include "numeric/number_text.h"
+#include "prototype/gui/prototype_window.h"
 #include "response/gui/plot_view.h"
 #include "support/crystal_sweeps.h"
 #include "tools/gui/copying_tool_windows.h"
@@ -19,6 +21,7 @@
 #include <QAction>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -81,10 +84,26 @@ struct Program {
                                                           copying.get());
         analysis::gui::installResponseWindow(*window, *window->plotContextMenu(), form->outcomes(),
                                              messages);
-        gui::installVnaMeasurement(*window, '.', [this](const measurement::CrystalFieldTexts& c) {
-            window->useCrystal(c);
-        });
         tolerance = std::make_unique<gui::ToleranceWindow>(form->outcomes(), '.', window.get());
+        // The Xtal menu as the program builds it.
+        gui::installVnaMeasurement(
+            *window, '.',
+            [this](const measurement::CrystalFieldTexts& c) { window->useCrystal(c); },
+            [this](const std::vector<gui::ChosenCrystal>& chosen, const std::string& source) {
+                std::vector<designer::NamedCrystal> crystals;
+                for (const auto& c : chosen)
+                    crystals.push_back({c.name,
+                                        {c.parameters.Lm_H, c.parameters.Cm_F, c.parameters.Rm_Ohm,
+                                         c.parameters.Cp_F}});
+                ladderDesigner().takeCrystals(crystals, QString::fromStdString(source));
+            });
+        auto* xtal = window->findChild<QMenu*>("Xtal1");
+        ladderDesigner = designer::gui::installLadderDesigner(
+            *xtal, *window, '.', messages,
+            [this](const analysis::ToleranceDesign& design, const QString& source) {
+                tolerance->analyseLadder(design, source);
+            });
+        prototype::gui::installPrototypeWindow(xtal, window.get(), '.');
     }
     QStringList errorReports() const {
         QStringList out;
@@ -101,6 +120,7 @@ struct Program {
     std::unique_ptr<gui::CopyingToolWindows> copying;
     std::unique_ptr<tools::gui::ToolWindows> tools;
     std::unique_ptr<gui::ToleranceWindow> tolerance;
+    std::function<designer::gui::LadderDesignerWindow&()> ladderDesigner;
 };
 
 // Opens a calculator from the menu, calculates in it with every flag raised
@@ -201,6 +221,26 @@ void FaultIsolationTest::raisedFlagsAreNoFaultOfAnyWindow() {
     raiseEveryFlag();
     QTest::mouseClick(vna->findChild<QPushButton*>("UseInDesign"), Qt::LeftButton);
     QVERIFY(p.form->lastCalculationComplete());
+
+    // The ladder designer with the VNA window's set of two, and the
+    // prototype coefficients.
+    vna->findChild<QSpinBox*>("SetsOfN")->setValue(2);
+    raiseEveryFlag();
+    QTest::mouseClick(vna->findChild<QPushButton*>("DesignWithSet"), Qt::LeftButton);
+    auto* ladder = p.window->findChild<designer::gui::LadderDesignerWindow*>("TFormLadderDesigner");
+    QVERIFY(ladder && ladder->isVisible());
+    QSignalSpy designed(ladder, &designer::gui::LadderDesignerWindow::designFinished);
+    raiseEveryFlag();
+    QTest::mouseClick(ladder->findChild<QPushButton*>("DesignButton"), Qt::LeftButton);
+    QVERIFY(designed.wait(60000));
+    saveScreenshot(ladder, "TFormLadderDesigner-raised-flags");
+    raiseEveryFlag();
+    p.window->findChild<QAction*>("PrototypeCoefficients1")->trigger();
+    auto* coefficients = p.window->findChild<QWidget*>("TFormPrototype");
+    QVERIFY(coefficients && coefficients->isVisible());
+    raiseEveryFlag();
+    coefficients->findChild<QSpinBox*>()->setValue(7);
+    saveScreenshot(coefficients, "TFormPrototype-raised-flags");
 
     // The tolerance window: a short run.
     raiseEveryFlag();

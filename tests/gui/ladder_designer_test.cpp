@@ -8,6 +8,7 @@
 #include "app/gui/main_window.h"
 #include "designer/gui/crystal_table.h"
 #include "designer/gui/ladder_designer_window.h"
+#include "gui/guarded_test_main.h"
 #include "measurement/gui/vna_window.h"
 #include "measurement/touchstone_reader.h"
 #include "support/crystal_sweeps.h"
@@ -275,5 +276,5 @@ void LadderDesignerTest::refusalsAreShownAsBoxes() {
     QCOMPARE(table->item(1, 0)->text(), QString("c.s2p"));
 }
 
-QTEST_MAIN(LadderDesignerTest)
+KORVAN_GUI_TEST_MAIN(LadderDesignerTest)
 #include "ladder_designer_test.moc"

@@ -596,7 +596,8 @@ void ToleranceWindow::showStandardValues() {
                 number(100 * (c.snappedF() - c.designedF) / c.designedF, 2) + " %");
     };
     for (std::size_t i = 0; i < snapped.coupling.size(); ++i)
-        add(QString("Ck%1%2").arg(i + 1).arg(i + 2), snapped.coupling[i]);
+        add(QString::fromStdString(analysis::couplingName(static_cast<int>(i) + 1)),
+            snapped.coupling[i]);
     for (std::size_t i = 0; i < snapped.tuning.size(); ++i)
         if (snapped.tuning[i].designedF > 0) add(QString("Cs%1").arg(i + 1), snapped.tuning[i]);
 
@@ -652,15 +653,14 @@ void ToleranceWindow::showLimitNotes() {
     const auto figure = [&](Figure f, int decimals) {
         return nominal && nominal->value[f] ? number(*nominal->value[f], decimals) : QString("-");
     };
-    rippleNote_->setText((design->askedRippleDb
-                              ? "Ripple entered " + number(*design->askedRippleDb, 2) + " dB; "
-                                        : QString("No ripple is entered for this type; ")) +
-                         "nominal " + figure(kRipple, 3) + " dB" +
-                         verdict(LimitKind::Ripple, useRipple_));
+    rippleNote_->setText(
+        (design->askedRippleDb ? "Ripple entered " + number(*design->askedRippleDb, 2) + " dB; "
+                               : QString("No ripple is entered for this type; ")) +
+        "nominal " + figure(kRipple, 3) + " dB" + verdict(LimitKind::Ripple, useRipple_));
     const auto [low, high] = bw3Window(lim, 0);
     bwNote_->setText("Of the " + number(design->askedBw3Hz, 0) + " Hz asked" +
-                     (given_ ? QString() : QString(" (B3db)")) + ": " + number(low, 0) +
-                     " to " + number(high, 0) + " Hz; nominal " + figure(kBw3, 0) + " Hz" +
+                     (given_ ? QString() : QString(" (B3db)")) + ": " + number(low, 0) + " to " +
+                     number(high, 0) + " Hz; nominal " + figure(kBw3, 0) + " Hz" +
                      verdict(LimitKind::Bw3, useBw_));
     ilNote_->setText("Nominal " + figure(kIL, 3) + " dB" +
                      (design->allowanceDb > 0
