@@ -131,10 +131,10 @@ void overlayAndDiagnose(MeasurementOverlay& overlay, QChart* chart, const QTempo
     QCOMPARE(measuredCurves(chart), 4); // and the fitted S21
 }
 
-// With KORVAN_SCREENSHOTS set (a folder), the window as it is now, for a
+// With KORVAN_SCREENSHOT_DIR set (a folder), the window as it is now, for a
 // look at it under a real display.
 void screenshot(QWidget& window, const char* name) {
-    const QString folder = qEnvironmentVariable("KORVAN_SCREENSHOTS");
+    const QString folder = qEnvironmentVariable("KORVAN_SCREENSHOT_DIR");
     if (folder.isEmpty()) return;
     window.show();
     if (!QTest::qWaitForWindowExposed(&window)) return;
