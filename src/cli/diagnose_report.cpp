@@ -1,6 +1,6 @@
 #include "cli/diagnose_report.h"
 
-#include "analysis/exact_figures.h"
+#include "measurement/diagnosis_text.h"
 
 #include <nlohmann/json.hpp>
 
@@ -13,9 +13,7 @@ namespace korvan::cli {
 namespace {
 
 using json = nlohmann::ordered_json;
-using measurement::FittedValue;
-using measurement::LadderDiagnosis;
-using measurement::PortFixture;
+using namespace measurement;
 
 // A number, or null where the value is not a finite one.
 json num(double v) {
@@ -25,40 +23,7 @@ json num(const std::optional<double>& v) {
     return v ? num(*v) : json(nullptr);
 }
 
-std::string format(const char* pattern, double v) {
-    char text[64];
-    std::snprintf(text, sizeof text, pattern, v);
-    // A value that rounds to zero reads 0, not -0.
-    if (v < 0 && format(pattern, -v) == format(pattern, 0.0)) return format(pattern, 0.0);
-    return text;
-}
-
-// IL, ripple, 3/6/60 dB bandwidths and centre, side by side for the
-// measurement (its samples) and the design (its continuous response).
-struct Figures {
-    std::optional<double> il, ripple, bw3, bw6, bw60, centre;
-};
-
-Figures measuredFigures(const DiagnoseReport& r) {
-    const auto f = measurement::measuredFigures(r.measurement, r.ladder.centreHz);
-    if (!f) return {};
-    using namespace analysis;
-    return {f->value[kIL],  f->value[kRipple], f->value[kBw3],
-            f->value[kBw6], f->value[kBw60],   f->centreHz};
-}
-
-Figures designFigures(const DiagnoseReport& r) {
-    const auto x = analysis::exactFigures(r.ladder.ladder, r.ladder.centreHz);
-    if (!x) return {};
-    const auto& l = x->levels;
-    Figures out{
-        x->ilDb,     x->rippleDb, l[0].bandwidthHz(), l[1].bandwidthHz(), l[4].bandwidthHz(),
-        std::nullopt};
-    if (l[0].lowHz && l[0].highHz) out.centre = 0.5 * (*l[0].lowHz + *l[0].highHz);
-    return out;
-}
-
-json figuresJson(const Figures& f) {
+json figuresJson(const ComparedFigures& f) {
     return json{{"IL_dB", num(f.il)},
                 {"ripple_dB", num(f.ripple)},
                 {"bandwidths_Hz", {{"3", num(f.bw3)}, {"6", num(f.bw6)}, {"60", num(f.bw60)}}},
@@ -70,17 +35,17 @@ std::string fixtureText(const PortFixture& p) {
     case PortFixture::Kind::Direct:
         return "none";
     case PortFixture::Kind::SeriesPad:
-        return format("pad %.1f Ohm", p.padOhm);
+        return fixedText("pad %.1f Ohm", p.padOhm);
     case PortFixture::Kind::Transformer:
-        return format("transformer 1:%.4g", p.turnsRatio);
+        return fixedText("transformer 1:%.4g", p.turnsRatio);
     case PortFixture::Kind::LowPassMatch:
-        return format("L-C low-pass %.4g uH", p.inductanceH * 1e6) +
-               format(", %.4g pF", p.capacitanceF * 1e12);
+        return fixedText("L-C low-pass %.4g uH", p.inductanceH * 1e6) +
+               fixedText(", %.4g pF", p.capacitanceF * 1e12);
     case PortFixture::Kind::HighPassMatch:
         break;
     }
-    return format("L-C high-pass %.4g pF", p.capacitanceF * 1e12) +
-           format(", %.4g uH", p.inductanceH * 1e6);
+    return fixedText("L-C high-pass %.4g pF", p.capacitanceF * 1e12) +
+           fixedText(", %.4g uH", p.inductanceH * 1e6);
 }
 
 json fixtureJson(const PortFixture& p) {
@@ -127,15 +92,8 @@ json valuesJson(const LadderDiagnosis& d, bool uncertainty, json* undetermined) 
 }
 
 // "-6.8 +- 0.5 Hz", or "... (not determined)".
-std::string withUncertainty(const FittedValue& v, double scale, const char* pattern,
-                            const char* unit) {
-    std::string text = format(pattern, v.value * scale) + " +- " +
-                       format(pattern, v.uncertainty * scale) + " " + unit;
-    return v.determined ? text : text + "  (not determined by the data)";
-}
-
 std::string figureText(const std::optional<double>& v, const char* pattern) {
-    return v ? format(pattern, *v) : std::string("----");
+    return v ? fixedText(pattern, *v) : std::string("----");
 }
 
 } // namespace
@@ -148,8 +106,8 @@ void writeDiagnoseJson(std::ostream& out, const DiagnoseReport& r) {
     report["uncertainty"] = valuesJson(d, true, nullptr);
     report["suggestions"] = measurement::suggestionTexts(d);
     report["residual_dB"] = num(d.residualDb);
-    report["exact_measured"] = figuresJson(measuredFigures(r));
-    report["exact_design"] = figuresJson(designFigures(r));
+    report["exact_measured"] = figuresJson(measurementFigures(r.measurement, r.ladder.centreHz));
+    report["exact_design"] = figuresJson(designFigures(r.ladder.ladder, r.ladder.centreHz));
     report["converged"] = d.converged;
     report["status"] = d.status;
     report["evaluations"] = d.evaluations;
@@ -186,62 +144,27 @@ void writeDiagnoseText(std::ostream& out, const DiagnoseReport& r) {
     const LadderDiagnosis& d = r.diagnosis;
     const auto& f = r.measurement.frequencyHz;
     out << "Built filter  " << r.measuredFile << " (" << f.size() << " points, "
-        << format("%.1f", f.empty() ? 0.0 : f.front()) << " to "
-        << format("%.1f Hz)", f.empty() ? 0.0 : f.back()) << '\n';
+        << fixedText("%.1f", f.empty() ? 0.0 : f.front()) << " to "
+        << fixedText("%.1f Hz)", f.empty() ? 0.0 : f.back()) << '\n';
     out << "Ladder        " << r.ladderFile << " (" << r.ladder.kind << ", "
-        << r.ladder.ladder.poles() << " poles, centre " << format("%.1f Hz)", r.ladder.centreHz)
+        << r.ladder.ladder.poles() << " poles, centre " << fixedText("%.1f Hz)", r.ladder.centreHz)
         << '\n';
     out << "Fixture       port 1 " << fixtureText(r.fixture.port1) << ", port 2 "
         << fixtureText(r.fixture.port2) << "; the filter sees "
-        << format("%.1f", r.measurement.sourceOhm) << " / "
-        << format("%.1f Ohm", r.measurement.loadOhm) << '\n';
+        << fixedText("%.1f", r.measurement.sourceOhm) << " / "
+        << fixedText("%.1f Ohm", r.measurement.loadOhm) << '\n';
     out << "Fit           " << (d.converged ? "" : "NOT CONVERGED: ") << d.status << "; "
         << d.pointsFitted << " points, " << (d.reflectionFitted ? "S21 and S11" : "S21 alone")
-        << "; residual " << format("%.3f dB", d.residualDb) << '\n';
+        << "; residual " << fixedText("%.3f dB", d.residualDb) << '\n';
     if (!d.converged) out << "              the values below are the fit's best state\n";
 
-    out << "\n                      designed        fitted\n";
-    const auto row = [&](const std::string& name, const std::string& designed,
-                         const std::string& fitted) {
-        char text[200];
-        std::snprintf(text, sizeof text, "  %-18s %12s    %s\n", name.c_str(), designed.c_str(),
-                      fitted.c_str());
-        out << text;
-    };
-    row("Source", format("%.1f Ohm", d.design.sourceOhm),
-        withUncertainty(d.sourceOhm, 1, "%.1f", "Ohm"));
-    row("Load", format("%.1f Ohm", d.design.loadOhm), withUncertainty(d.loadOhm, 1, "%.1f", "Ohm"));
-    row("Source stray", "0 pF", withUncertainty(d.sourceStrayF, 1e12, "%.2f", "pF"));
-    row("Load stray", "0 pF", withUncertainty(d.loadStrayF, 1e12, "%.2f", "pF"));
-    for (std::size_t i = 0; i < d.couplingF.size(); ++i)
-        row(analysis::couplingName(static_cast<int>(i) + 1),
-            format("%.2f pF", d.design.couplingF[i] * 1e12),
-            withUncertainty(d.couplingF[i], 1e12, "%.2f", "pF"));
-
-    out << "\n  Mesh  resonance designed  error as built            Cs designed  Cs as built  "
-           "Cs to put it right\n";
-    for (std::size_t i = 0; i < d.meshErrorHz.size(); ++i) {
-        const double cs = d.design.arms[i].csF;
-        const auto pf = [](std::optional<double> v) {
-            return v ? format("%.1f pF", *v * 1e12) : std::string("-");
-        };
-        char text[300];
-        std::snprintf(
-            text, sizeof text, "  %-4zu  %15.1f Hz  %-26s %11s  %11s  %s\n", i + 1,
-            d.designMeshHz[i], withUncertainty(d.meshErrorHz[i], 1, "%.1f", "Hz").c_str(),
-            pf(cs > 0 ? std::optional<double>(cs) : std::nullopt).c_str(),
-            pf(d.tuningF[i] ? std::optional<double>(d.tuningF[i]->value) : std::nullopt).c_str(),
-            pf(d.correctedTuningF[i]).c_str());
-        out << text;
-    }
-    out << "  Common shift of the meshes  " << withUncertainty(d.shiftHz, 1, "%.1f", "Hz") << '\n';
-
-    const auto texts = measurement::suggestionTexts(d);
+    out << '\n';
+    for (const auto& line : fittedValueLines(d)) out << line << '\n';
     out << "\nSuggestions, largest effect first:\n";
-    if (texts.empty()) out << "  none: the filter is built as designed, as far as the data tell\n";
-    for (std::size_t i = 0; i < texts.size(); ++i) out << "  " << i + 1 << ". " << texts[i] << '\n';
+    for (const auto& line : suggestionLines(d)) out << line << '\n';
 
-    const Figures measured = measuredFigures(r), design = designFigures(r);
+    const ComparedFigures measured = measurementFigures(r.measurement, r.ladder.centreHz);
+    const ComparedFigures design = designFigures(r.ladder.ladder, r.ladder.centreHz);
     out << "\nFigures                measured   design (exact)\n";
     const auto figure = [&](const char* name, const std::optional<double>& a,
                             const std::optional<double>& b, const char* pattern) {

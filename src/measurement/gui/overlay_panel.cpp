@@ -1,6 +1,6 @@
 #include "measurement/gui/overlay_panel.h"
 
-#include "analysis/exact_figures.h"
+#include "measurement/diagnosis_text.h"
 #include "measurement/gui/fixture_dialog.h"
 #include "measurement/touchstone_reader.h"
 #include "model/gui/event_guard.h"
@@ -48,14 +48,7 @@ QPen pen(const QColor& colour, Qt::PenStyle style = Qt::SolidLine, double width 
 }
 
 QString fixed(const char* pattern, double v) {
-    return std::isfinite(v) ? QString::asprintf(pattern, v) : QStringLiteral("-");
-}
-
-// "-6.8 +- 0.5 Hz", marked where the data leave the value open.
-QString withUncertainty(const FittedValue& v, double scale, const char* pattern, const char* unit) {
-    QString text = fixed(pattern, v.value * scale) + " +- " +
-                   fixed(pattern, v.uncertainty * scale) + " " + unit;
-    return v.determined ? text : text + "  (not determined)";
+    return QString::fromStdString(fixedText(pattern, v));
 }
 
 QString portText(const PortFixture& p) {
@@ -74,31 +67,6 @@ QString portText(const PortFixture& p) {
     }
     return QString::asprintf("L-C high-pass %.4g pF, %.4g uH", p.capacitanceF * 1e12,
                              p.inductanceH * 1e6);
-}
-
-// The ladder's figures next to the measurement's: IL, ripple, the 3, 6
-// and 60 dB bandwidths, the centre.
-struct Figures {
-    std::optional<double> il, ripple, bw3, bw6, bw60, centre;
-};
-
-Figures designFigures(const OverlayDesign& d) {
-    const auto x = analysis::exactFigures(d.ladder, d.centreHz);
-    if (!x) return {};
-    const auto& l = x->levels;
-    Figures out{
-        x->ilDb,     x->rippleDb, l[0].bandwidthHz(), l[1].bandwidthHz(), l[4].bandwidthHz(),
-        std::nullopt};
-    if (l[0].lowHz && l[0].highHz) out.centre = 0.5 * (*l[0].lowHz + *l[0].highHz);
-    return out;
-}
-
-Figures figuresOf(const FilterMeasurement& m, double centreHz) {
-    const auto f = measuredFigures(m, centreHz);
-    if (!f) return {};
-    using namespace analysis;
-    return {f->value[kIL],  f->value[kRipple], f->value[kBw3],
-            f->value[kBw6], f->value[kBw60],   f->centreHz};
 }
 
 } // namespace
@@ -341,8 +309,8 @@ void MeasurementOverlay::refreshChecks() {
 void MeasurementOverlay::fillFigures() {
     figures_->setRowCount(0);
     if (!design_) return;
-    const Figures d = designFigures(*design_);
-    Figures m;
+    const ComparedFigures d = designFigures(design_->ladder, design_->centreHz);
+    ComparedFigures m;
     if (measurement_ && curves_) {
         // The figures of the curves drawn: at the design's terminations
         // where the full two-port was renormalised to them.
@@ -354,7 +322,7 @@ void MeasurementOverlay::fillFigures() {
                 drawn.s21[i] = s[i][1];
             }
         }
-        m = figuresOf(drawn, design_->centreHz);
+        m = measurementFigures(drawn, design_->centreHz);
     }
     const auto row = [this](const QString& name, const std::optional<double>& a,
                             const std::optional<double>& b, const char* pattern) {
@@ -510,42 +478,9 @@ void MeasurementOverlay::fillReport() {
                  .arg(fixed("%.3f", d.residualDb));
     lines << ""
           << "Suggestions, largest effect first:";
-    const auto texts = suggestionTexts(d);
-    if (texts.empty()) lines << "  none: the filter is built as designed, as far as the data tell";
-    for (std::size_t i = 0; i < texts.size(); ++i)
-        lines << QString("  %1. %2").arg(i + 1).arg(QString::fromStdString(texts[i]));
-    lines << ""
-          << "                    designed       fitted (one standard deviation)";
-    const auto row = [&](const QString& name, const QString& designed, const QString& fitted) {
-        lines << QString("  %1 %2   %3").arg(name, -16).arg(designed, 12).arg(fitted);
-    };
-    row("Source", fixed("%.1f Ohm", d.design.sourceOhm),
-        withUncertainty(d.sourceOhm, 1, "%.1f", "Ohm"));
-    row("Load", fixed("%.1f Ohm", d.design.loadOhm), withUncertainty(d.loadOhm, 1, "%.1f", "Ohm"));
-    row("Source stray", "0 pF", withUncertainty(d.sourceStrayF, 1e12, "%.2f", "pF"));
-    row("Load stray", "0 pF", withUncertainty(d.loadStrayF, 1e12, "%.2f", "pF"));
-    for (std::size_t i = 0; i < d.couplingF.size() && i < d.design.couplingF.size(); ++i)
-        row(QString::fromStdString(analysis::couplingName(static_cast<int>(i) + 1)),
-            fixed("%.2f pF", d.design.couplingF[i] * 1e12),
-            withUncertainty(d.couplingF[i], 1e12, "%.2f", "pF"));
-    lines << ""
-          << "  Mesh  designed [Hz]   error as built              Cs as built   Cs to put it right";
-    // NaN for "none": GCC mistakes optionals built in a ternary for unset.
-    const auto pf = [](double v) { return std::isfinite(v) ? fixed("%.1f pF", v * 1e12) : "-"; };
-    for (std::size_t i = 0; i < d.meshErrorHz.size(); ++i) {
-        const double built =
-            i < d.tuningF.size() && d.tuningF[i] ? d.tuningF[i]->value : std::nan("");
-        const double right = i < d.correctedTuningF.size() && d.correctedTuningF[i]
-                                 ? *d.correctedTuningF[i]
-                                 : std::nan("");
-        lines << QString("  %1  %2   %3 %4   %5")
-                     .arg(i + 1, -4)
-                     .arg(fixed("%.1f", i < d.designMeshHz.size() ? d.designMeshHz[i] : NAN), 13)
-                     .arg(withUncertainty(d.meshErrorHz[i], 1, "%.1f", "Hz"), -27)
-                     .arg(pf(built), 11)
-                     .arg(pf(right));
-    }
-    lines << "  Common shift of the meshes  " + withUncertainty(d.shiftHz, 1, "%.1f", "Hz");
+    for (const auto& line : suggestionLines(d)) lines << QString::fromStdString(line);
+    lines << "";
+    for (const auto& line : fittedValueLines(d)) lines << QString::fromStdString(line);
     if (!d.notes.empty()) {
         lines << ""
               << "Notes:";
