@@ -7,6 +7,7 @@
 #include "analysis/gui/response_window.h"
 #include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
+#include "app/gui/program_windows.h"
 #include "designer/gui/ladder_designer_window.h"
 #include "gui/guarded_test_main.h"
 #include "measurement/gui/vna_window.h"
@@ -14,8 +15,6 @@
 #include "prototype/gui/prototype_window.h"
 #include "response/gui/plot_view.h"
 #include "support/crystal_sweeps.h"
-#include "tools/gui/copying_tool_windows.h"
-#include "tools/gui/tool_windows.h"
 #include "widgets/gui/aedit.h"
 
 #include <QAction>
@@ -78,32 +77,9 @@ struct Program {
         QDir::setCurrent(dir.path());
         form = std::make_unique<MainForm>(messages, clipboard, dir.path().toStdString(), '.');
         window = std::make_unique<gui::MainWindow>(*form, messages);
-        copying = std::make_unique<gui::CopyingToolWindows>(
-            *window, [this] { window->takeFields(); }, form->form(), form->state(), messages, '.');
-        tools = std::make_unique<tools::gui::ToolWindows>(window.get(), form->form(), '.',
-                                                          copying.get());
-        analysis::gui::installResponseWindow(*window, *window->plotContextMenu(), form->outcomes(),
-                                             messages);
-        tolerance = std::make_unique<gui::ToleranceWindow>(form->outcomes(), '.', window.get());
-        // The Xtal menu as the program builds it.
-        gui::installVnaMeasurement(
-            *window, '.',
-            [this](const measurement::CrystalFieldTexts& c) { window->useCrystal(c); },
-            [this](const std::vector<gui::ChosenCrystal>& chosen, const std::string& source) {
-                std::vector<designer::NamedCrystal> crystals;
-                for (const auto& c : chosen)
-                    crystals.push_back({c.name,
-                                        {c.parameters.Lm_H, c.parameters.Cm_F, c.parameters.Rm_Ohm,
-                                         c.parameters.Cp_F}});
-                ladderDesigner().takeCrystals(crystals, QString::fromStdString(source));
-            });
-        auto* xtal = window->findChild<QMenu*>("Xtal1");
-        ladderDesigner = designer::gui::installLadderDesigner(
-            *xtal, *window, '.', messages,
-            [this](const analysis::ToleranceDesign& design, const QString& source) {
-                tolerance->analyseLadder(design, source);
-            });
-        prototype::gui::installPrototypeWindow(xtal, window.get(), '.');
+        windows = std::make_unique<gui::ProgramWindows>(*form, *window, messages);
+        tools = &windows->tools();
+        tolerance = &windows->tolerance();
     }
     QStringList errorReports() const {
         QStringList out;
@@ -117,10 +93,9 @@ struct Program {
     RecordingClipboard clipboard;
     std::unique_ptr<MainForm> form;
     std::unique_ptr<gui::MainWindow> window;
-    std::unique_ptr<gui::CopyingToolWindows> copying;
-    std::unique_ptr<tools::gui::ToolWindows> tools;
-    std::unique_ptr<gui::ToleranceWindow> tolerance;
-    std::function<designer::gui::LadderDesignerWindow&()> ladderDesigner;
+    std::unique_ptr<gui::ProgramWindows> windows;
+    tools::gui::ToolWindows* tools = nullptr;
+    gui::ToleranceWindow* tolerance = nullptr;
 };
 
 // Opens a calculator from the menu, calculates in it with every flag raised
@@ -246,7 +221,7 @@ void FaultIsolationTest::raisedFlagsAreNoFaultOfAnyWindow() {
     raiseEveryFlag();
     p.tolerance->open();
     p.tolerance->findChild<QSpinBox*>("TrialsEdit")->setValue(200);
-    QSignalSpy finished(p.tolerance.get(), &gui::ToleranceWindow::runFinished);
+    QSignalSpy finished(p.tolerance, &gui::ToleranceWindow::runFinished);
     raiseEveryFlag();
     QTest::mouseClick(p.tolerance->findChild<QPushButton*>("RunButton"), Qt::LeftButton);
     QVERIFY(finished.wait(60000));

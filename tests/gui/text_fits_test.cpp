@@ -4,16 +4,16 @@
 // text of a label, field, button, box or list must fit the box it is drawn
 // in. A clipped field shows 105.1 pF as "05.1": a wrong value to solder.
 
-#include "gui/guarded_test_main.h"
 #include "analysis/gui/response_window.h"
 #include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
+#include "app/gui/program_windows.h"
+#include "designer/gui/ladder_designer_window.h"
+#include "gui/guarded_test_main.h"
 #include "measurement/gui/vna_window.h"
 #include "prototype/gui/prototype_window.h"
 #include "response/gui/plot_view.h"
 #include "support/crystal_sweeps.h"
-#include "tools/gui/copying_tool_windows.h"
-#include "tools/gui/tool_windows.h"
 #include "widgets/gui/aedit.h"
 
 #include <QAbstractScrollArea>
@@ -203,16 +203,9 @@ struct Session {
         QDir::setCurrent(dir.path());
         form = std::make_unique<MainForm>(messages, clipboard, dir.path().toStdString(), '.');
         window = std::make_unique<gui::MainWindow>(*form, messages);
-        copying = std::make_unique<gui::CopyingToolWindows>(
-            *window, [this] { window->takeFields(); }, form->form(), form->state(), messages, '.');
-        tools = std::make_unique<tools::gui::ToolWindows>(window.get(), form->form(), '.',
-                                                          copying.get());
-        analysis::gui::installResponseWindow(*window, *window->plotContextMenu(), form->outcomes(),
-                                             messages);
-        gui::installVnaMeasurement(*window, '.', [this](const auto& c) { window->useCrystal(c); });
-        prototype::gui::installPrototypeWindow(window->findChild<QMenu*>("Xtal1"), window.get(),
-                                               '.');
-        tolerance = std::make_unique<gui::ToleranceWindow>(form->outcomes(), '.', window.get());
+        windows = std::make_unique<gui::ProgramWindows>(*form, *window, messages);
+        tools = &windows->tools();
+        tolerance = &windows->tolerance();
         window->startUp();
     }
 
@@ -249,9 +242,9 @@ struct Session {
     RecordingClipboard clipboard;
     std::unique_ptr<MainForm> form;
     std::unique_ptr<gui::MainWindow> window;
-    std::unique_ptr<gui::CopyingToolWindows> copying;
-    std::unique_ptr<tools::gui::ToolWindows> tools;
-    std::unique_ptr<gui::ToleranceWindow> tolerance;
+    std::unique_ptr<gui::ProgramWindows> windows;
+    tools::gui::ToolWindows* tools = nullptr;
+    gui::ToleranceWindow* tolerance = nullptr;
 };
 
 // Sweep files of three crystals near fs as a VNA writes them.
@@ -342,10 +335,10 @@ void TextFitsTest::everyWindowShowsItsTextsWhole() {
 
     s.tolerance->open();
     s.tolerance->findChild<QSpinBox*>("TrialsEdit")->setValue(100);
-    QSignalSpy finished(s.tolerance.get(), &gui::ToleranceWindow::runFinished);
+    QSignalSpy finished(s.tolerance, &gui::ToleranceWindow::runFinished);
     s.tolerance->runClicked();
     if (s.tolerance->running()) QVERIFY(finished.wait(60000));
-    problems << clippedTexts(s.tolerance.get());
+    problems << clippedTexts(s.tolerance);
     s.tolerance->close();
 
     s.window->findChild<QAction*>("VnaMeasurement1")->trigger();
@@ -354,6 +347,16 @@ void TextFitsTest::everyWindowShowsItsTextsWhole() {
     vna->openFiles(sweepFiles(s.dir.path(), s.form->state().fs));
     vna->findChild<QSpinBox*>("SetsOfN")->setValue(3);
     problems << clippedTexts(vna);
+    // The ladder designer with that set, designed.
+    if (auto* designWith = vna->findChild<QPushButton*>("DesignWithSet"); designWith->isEnabled()) {
+        QTest::mouseClick(designWith, Qt::LeftButton);
+        auto& ladder = s.windows->ladderDesigner();
+        QSignalSpy designed(&ladder, &designer::gui::LadderDesignerWindow::designFinished);
+        QTest::mouseClick(ladder.findChild<QPushButton*>("DesignButton"), Qt::LeftButton);
+        if (designed.isEmpty()) QVERIFY(designed.wait(60000));
+        problems << clippedTexts(&ladder);
+        ladder.close();
+    }
     vna->close();
 
     s.window->findChild<QAction*>("PrototypeCoefficients1")->trigger();

@@ -1,30 +1,19 @@
 // Program entry: the main form with the system's decimal separator and the
-// working folder, shown in the main window. The windows beside it are
-// created and wired here: those that show the design follow the main form's
-// outcomes, those that copy from the main window read its model, the VNA
-// window hands its crystal to the main window and its crystals to the
-// ladder designer, which hands its ladder to the tolerance window. No
-// window knows another.
+// working folder, shown in the main window, and the windows beside it
+// (program_windows.h).
 
-#include "analysis/gui/response_window.h"
-#include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
+#include "app/gui/program_windows.h"
 #include "app/program_info.h"
-#include "designer/gui/ladder_designer_window.h"
-#include "measurement/gui/vna_window.h"
 #include "model/gui/event_guard.h"
 #include "model/gui/qt_clipboard.h"
 #include "model/gui/qt_message_sink.h"
 #include "model/gui/system_separator.h"
-#include "prototype/gui/prototype_window.h"
-#include "tools/gui/copying_tool_windows.h"
-#include "tools/gui/tool_windows.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLocale>
-#include <QMenu>
 
 #include <charconv>
 #include <chrono>
@@ -80,45 +69,7 @@ int main(int argc, char* argv[]) {
     korvan::MainForm form(messages, clipboard, QDir::currentPath().toStdString(),
                           korvan::gui::systemSeparator());
     korvan::gui::MainWindow window(form, messages);
-    // The tool windows after the main window, each created once for the run.
-    korvan::gui::CopyingToolWindows copyingTools(
-        window, [&window] { window.takeFields(); }, form.form(), form.state(), messages,
-        form.separator());
-    korvan::tools::gui::ToolWindows tools(&window, form.form(), form.separator(), &copyingTools);
-    // The windows beyond the described ones: the plot's context menu and the
-    // end of the Xtal menu.
-    korvan::analysis::gui::installResponseWindow(window, *window.plotContextMenu(), form.outcomes(),
-                                                 messages);
-    korvan::gui::ToleranceWindow tolerance(form.outcomes(), form.separator(), &window);
-    // The Xtal menu: "VNA Measurement…", "Ladder designer…", then
-    // "Prototype coefficients…" last.
-    std::function<korvan::designer::gui::LadderDesignerWindow&()> ladderDesigner;
-    korvan::gui::installVnaMeasurement(
-        window, form.separator(),
-        [&window](const korvan::measurement::CrystalFieldTexts& crystal) {
-            window.useCrystal(crystal);
-        },
-        [&ladderDesigner](const std::vector<korvan::gui::ChosenCrystal>& chosen,
-                          const std::string& source) {
-            std::vector<korvan::designer::NamedCrystal> crystals;
-            for (const auto& c : chosen)
-                crystals.push_back({c.name,
-                                    {c.parameters.Lm_H, c.parameters.Cm_F, c.parameters.Rm_Ohm,
-                                     c.parameters.Cp_F}});
-            ladderDesigner().takeCrystals(crystals, QString::fromStdString(source));
-        });
-    if (auto* xtal = window.findChild<QMenu*>("Xtal1"))
-        ladderDesigner = korvan::designer::gui::installLadderDesigner(
-            *xtal, window, form.separator(), messages,
-            [&tolerance](const korvan::analysis::ToleranceDesign& design, const QString& source) {
-                tolerance.analyseLadder(design, source);
-            });
-    korvan::prototype::gui::installPrototypeWindow(window.findChild<QMenu*>("Xtal1"), &window,
-                                                   form.separator());
-    window.plotContextMenu()->addAction(
-        QStringLiteral("Tolerance analysis\u2026"), &tolerance,
-        korvan::gui::guardedSlot(&tolerance, QStringLiteral("Tolerance analysis"),
-                                 [&tolerance] { tolerance.open(); }));
+    korvan::gui::ProgramWindows windows(form, window, messages);
 
     if (!measure) {
         window.startUp();

@@ -194,9 +194,9 @@ QWidget* LadderDesignerWindow::buildInputs() {
     reference_->setToolTip("The mesh without a tuning capacitor");
     compensation_ = new QComboBox(filter);
     compensation_->setObjectName("CompensationCombo");
-    compensation_->addItem("bandwidth: the lossy filter keeps the 3 dB bandwidth", "bandwidth");
-    compensation_->addItem("none: the lossless design", "none");
-    compensation_->addItem("predistort: the lossy filter keeps the family's shape", "predistort");
+    compensation_->addItem("bandwidth: lossy filter keeps the 3 dB bandwidth", "bandwidth");
+    compensation_->addItem("none: lossless design", "none");
+    compensation_->addItem("predistort: lossy filter keeps the family's shape", "predistort");
     keepOrder_ = new QCheckBox("Keep the table's order (positions 1..N)", filter);
     keepOrder_->setObjectName("KeepOrderCheck");
     keepOrder_->setToolTip("Otherwise the designer chooses which crystals to use and where");
