@@ -138,6 +138,7 @@ json designJson(const LadderDesign& d, const BuildSheet& sheet,
                                 {"Qu", p.meanQu},
                                 {"qo_min", p.minimumQo},
                                 {"IL_dB", p.prototypeLossDb}};
+        if (const auto note = predistortionNote(d)) out["predistortion"]["note"] = *note;
     }
     out["bandwidth_Hz"] = d.wantedBandwidthHz;
     out["reference_position"] = d.referencePosition;
@@ -190,6 +191,7 @@ void writeReport(std::ostream& out, const LadderDesign& d, const BuildSheet& she
                       "qo %.3f): it costs %.2f dB of loss\n",
                       p.meanQo, p.meanQu, p.minimumQo, p.prototypeLossDb);
         out << line;
+        if (const auto note = predistortionNote(d)) out << "Note: " << *note << '\n';
     }
     if (placement) {
         out << "Placement objective: " << placementObjective() << "\n";

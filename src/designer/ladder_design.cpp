@@ -247,4 +247,26 @@ LadderDesign designLadder(const DesignRequest& r) {
     return out;
 }
 
+std::optional<std::string> predistortionNote(const LadderDesign& d, char separator) {
+    const auto& band = d.asBuilt.levels[0];
+    if (!d.predistortion || !band.lowHz || !band.highHz || !d.asBuilt.rippleDb ||
+        d.positions.empty())
+        return std::nullopt;
+    const double familyRipple = d.shape.hasRipple() ? d.shape.rippleDb : 0;
+    if (*d.asBuilt.rippleDb <= familyRipple + kPromisedRippleDb) return std::nullopt;
+    double rise = 0;
+    for (const auto& p : d.positions)
+        rise += seriesResistanceOhm(p.crystal.model, *band.highHz) /
+                    seriesResistanceOhm(p.crystal.model, *band.lowHz) -
+                1;
+    rise /= static_cast<double>(d.positions.size());
+    return "The pass band shows " + fixedText(*d.asBuilt.rippleDb, 2, separator) +
+           " dB of ripple where the family has " + fixedText(familyRipple, 2, separator) +
+           " dB: predistortion evens out a loss that is the same across the band, and the "
+           "crystals' loss rises by " +
+           fixedText(100 * rise, 0, separator) +
+           " % from the lower to the upper 3 dB edge (their holder capacitance raises it "
+           "towards fp), which tilts the pass band.";
+}
+
 } // namespace korvan::designer

@@ -21,6 +21,7 @@
 #include "designer/shaped_synthesis.h"
 #include "prototype/coupled_resonator.h"
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -99,6 +100,13 @@ struct LadderDesign {
 // Throws DesignError with the reason (a crystal named) when the design
 // cannot be made.
 LadderDesign designLadder(const DesignRequest& request);
+
+// Predistortion evens out a loss that is the same across the band. The
+// holder capacitance raises a crystal's loss towards fp, so the pass band
+// of a predistorted ladder tilts: where that shows as more ripple than the
+// family has (beyond the promised 0.05 dB), the sentence that says so and
+// by how much the loss rises; nullopt otherwise.
+std::optional<std::string> predistortionNote(const LadderDesign& design, char separator = '.');
 
 // The middle of the 3 dB band of exact figures (nullopt without one).
 std::optional<double> bandCentreHz(const analysis::ExactFigures& figures);

@@ -620,6 +620,8 @@ void LadderDesignerWindow::fillSummary() {
                          "qo %3): it costs %4 dB of loss")
                      .arg(number(p.meanQo, 3), number(p.meanQu, 0), number(p.minimumQo, 3),
                           number(p.prototypeLossDb, 2));
+        if (const auto note = predistortionNote(d, separator_))
+            lines << QString::fromStdString(*note);
     }
     const auto& x = d.asBuilt;
     QString built = QString("As built (each crystal with its Rm): IL %1 dB, ripple %2 dB, BW 3 dB "
