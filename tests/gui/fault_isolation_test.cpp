@@ -35,9 +35,31 @@
 #include <memory>
 #include <stdexcept>
 
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/lsan_interface.h>
+#endif
+
 using namespace korvan;
 
 namespace {
+
+// Qt is not exception-safe: an exception that passes QApplication::notify
+// on its way to the program's last net skips the destructors of what Qt
+// made there (a copy of the mouse event, an accessibility pointer). The
+// test of the last net throws through those frames on purpose, so the leak
+// checker looks away from what this thread allocates meanwhile.
+struct QtUnwindingLeaksIgnored {
+    QtUnwindingLeaksIgnored() {
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan_disable();
+#endif
+    }
+    ~QtUnwindingLeaksIgnored() {
+#if defined(__SANITIZE_ADDRESS__)
+        __lsan_enable();
+#endif
+    }
+};
 
 // What code outside a calculation leaves behind: Qt, Eigen, the fit.
 void raiseEveryFlag() {
@@ -232,6 +254,7 @@ void FaultIsolationTest::raisedFlagsAreNoFaultOfAnyWindow() {
 }
 
 void FaultIsolationTest::exceptionFromAHandlerEndsInABox() {
+    const QtUnwindingLeaksIgnored throwsThroughQt;
     BoxWatcher boxes;
     QWidget window;
     auto* guarded = new QPushButton("guarded", &window);
