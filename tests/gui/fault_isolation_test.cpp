@@ -7,9 +7,9 @@
 #include "analysis/gui/response_window.h"
 #include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
-#include "app/gui/program_windows.h"
 #include "designer/gui/ladder_designer_window.h"
 #include "gui/guarded_test_main.h"
+#include "gui/whole_program.h"
 #include "measurement/gui/vna_window.h"
 #include "numeric/number_text.h"
 #include "prototype/gui/prototype_window.h"
@@ -94,15 +94,7 @@ class BoxWatcher : public QObject {
     QTimer timer_;
 };
 
-struct Program {
-    Program() {
-        QDir::setCurrent(dir.path());
-        form = std::make_unique<MainForm>(messages, clipboard, dir.path().toStdString(), '.');
-        window = std::make_unique<gui::MainWindow>(*form, messages);
-        windows = std::make_unique<gui::ProgramWindows>(*form, *window, messages);
-        tools = &windows->tools();
-        tolerance = &windows->tolerance();
-    }
+struct Program : test::WholeProgram {
     QStringList errorReports() const {
         QStringList out;
         for (const auto& shown : messages.shown())
@@ -110,14 +102,8 @@ struct Program {
                 out << QString::fromStdString(shown.message.text);
         return out;
     }
-    QTemporaryDir dir;
-    ScriptedMessages messages;
-    RecordingClipboard clipboard;
-    std::unique_ptr<MainForm> form;
-    std::unique_ptr<gui::MainWindow> window;
-    std::unique_ptr<gui::ProgramWindows> windows;
-    tools::gui::ToolWindows* tools = nullptr;
-    gui::ToleranceWindow* tolerance = nullptr;
+    tools::gui::ToolWindows* tools = &windows->tools();
+    gui::ToleranceWindow* tolerance = &windows->tolerance();
 };
 
 // Opens a calculator from the menu, calculates in it with every flag raised

@@ -9,6 +9,7 @@
 #include "designer/gui/crystal_table.h"
 #include "designer/gui/ladder_designer_window.h"
 #include "gui/guarded_test_main.h"
+#include "gui/whole_program.h"
 #include "measurement/gui/vna_window.h"
 #include "measurement/touchstone_reader.h"
 #include "support/crystal_sweeps.h"
@@ -81,8 +82,12 @@ analysis::Crystal crystalAt(double fsHz, double lmH, double cpF, double rmOhm) {
 } // namespace
 
 void LadderDesignerTest::fromAVnaSetToASavedBuildSheet() {
-    QTemporaryDir dir;
-    QDir::setCurrent(dir.path());
+    // The program as the start-up code builds and wires it.
+    test::WholeProgram program;
+    QTemporaryDir& dir = program.dir;
+    ScriptedMessages& messages = program.messages;
+    gui::MainWindow& window = *program.window;
+    gui::ToleranceWindow& tolerance = program.windows->tolerance();
     const double offsetsHz[] = {0, 35, 70, 110, 150, 185, 900, 20};
     QStringList names;
     for (int i = 0; i < 8; ++i) {
@@ -93,31 +98,13 @@ void LadderDesignerTest::fromAVnaSetToASavedBuildSheet() {
         names << QString("\"x%1.s2p\"").arg(i);
     }
 
-    // Wired as the start-up code wires them.
-    ScriptedMessages messages;
-    RecordingClipboard clipboard;
-    MainForm form(messages, clipboard, dir.path().toStdString(), '.');
-    gui::MainWindow window(form, messages);
-    gui::ToleranceWindow tolerance(form.outcomes(), '.', &window);
-    std::function<LadderDesignerWindow&()> designerWindow;
-    gui::installVnaMeasurement(
-        window, '.', [&window](const auto& c) { window.useCrystal(c); },
-        [&](const std::vector<gui::ChosenCrystal>& chosen, const std::string& source) {
-            std::vector<designer::NamedCrystal> crystals;
-            for (const auto& c : chosen)
-                crystals.push_back({c.name,
-                                    {c.parameters.Lm_H, c.parameters.Cm_F, c.parameters.Rm_Ohm,
-                                     c.parameters.Cp_F}});
-            designerWindow().takeCrystals(crystals, QString::fromStdString(source));
-        });
     auto* xtal = window.findChild<QMenu*>("Xtal1");
-    designerWindow = designer::gui::installLadderDesigner(
-        *xtal, window, '.', messages, [&](const analysis::ToleranceDesign& d, const QString& s) {
-            tolerance.analyseLadder(d, s);
-        });
+    // "Ladder designer…" right after "VNA Measurement…".
     const auto actions = xtal->actions();
-    QCOMPARE(actions[actions.size() - 2]->text(), QString("VNA Measurement…"));
-    QCOMPARE(actions.back()->text(), QString("Ladder designer…"));
+    const auto vnaItem = actions.indexOf(window.findChild<QAction*>("VnaMeasurement1"));
+    QVERIFY(vnaItem >= 0 && vnaItem + 1 < actions.size());
+    QCOMPARE(actions[vnaItem]->text(), QString("VNA Measurement…"));
+    QCOMPARE(actions[vnaItem + 1]->text(), QString("Ladder designer…"));
     window.startUp();
     messages.clear(); // the start-up box about the missing settings file
 

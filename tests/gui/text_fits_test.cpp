@@ -7,9 +7,9 @@
 #include "analysis/gui/response_window.h"
 #include "analysis/gui/tolerance_window.h"
 #include "app/gui/main_window.h"
-#include "app/gui/program_windows.h"
 #include "designer/gui/ladder_designer_window.h"
 #include "gui/guarded_test_main.h"
+#include "gui/whole_program.h"
 #include "measurement/gui/vna_window.h"
 #include "prototype/gui/prototype_window.h"
 #include "response/gui/plot_view.h"
@@ -198,16 +198,8 @@ QStringList clippedTexts(QWidget* top) {
     return problems;
 }
 
-struct Session {
-    Session() {
-        QDir::setCurrent(dir.path());
-        form = std::make_unique<MainForm>(messages, clipboard, dir.path().toStdString(), '.');
-        window = std::make_unique<gui::MainWindow>(*form, messages);
-        windows = std::make_unique<gui::ProgramWindows>(*form, *window, messages);
-        tools = &windows->tools();
-        tolerance = &windows->tolerance();
-        window->startUp();
-    }
+struct Session : test::WholeProgram {
+    Session() { window->startUp(); }
 
     // Types into the main window's fields and presses Enter in the last.
     void design(const std::vector<std::pair<int, QString>>& fields) {
@@ -237,14 +229,8 @@ struct Session {
         return problems;
     }
 
-    QTemporaryDir dir;
-    ScriptedMessages messages;
-    RecordingClipboard clipboard;
-    std::unique_ptr<MainForm> form;
-    std::unique_ptr<gui::MainWindow> window;
-    std::unique_ptr<gui::ProgramWindows> windows;
-    tools::gui::ToolWindows* tools = nullptr;
-    gui::ToleranceWindow* tolerance = nullptr;
+    tools::gui::ToolWindows* tools = &windows->tools();
+    gui::ToleranceWindow* tolerance = &windows->tolerance();
 };
 
 // Sweep files of three crystals near fs as a VNA writes them.
